@@ -1,0 +1,51 @@
+#include <allegro.h>
+
+#include <cstdio>
+
+#include "app/controls.h"
+#include "app/drawing.h"
+#include "app/scene.h"
+#include "simulation/simulation.h"
+
+namespace {
+// Set from the library's own thread when the window's close button is used.
+volatile int closeRequested = 0;
+
+void onCloseButton() {
+  closeRequested = 1;
+}
+
+int startupFailed(const char* what) {
+  std::fprintf(stderr, "brivolt: %s: %s\n", what, allegro_error);
+  return 1;
+}
+}  // namespace
+
+int main() {
+  if (allegro_init() != 0) {
+    return startupFailed("cannot start the Allegro library");
+  }
+  install_keyboard();
+  install_mouse();
+  install_timer();
+  if (set_gfx_mode(GFX_AUTODETECT_WINDOWED, 800, 600, 0, 0) != 0) {
+    return startupFailed("cannot open an 800x600 window");
+  }
+  set_window_title("Tessmar's Brivolt");
+  set_close_button_callback(onCloseButton);
+  BITMAP* backBuffer = create_bitmap(SCREEN_W, SCREEN_H);
+  if (backBuffer == nullptr) {
+    return startupFailed("cannot create the back buffer");
+  }
+  buildScene();
+
+  // Unpaced on purpose: one pass is one frame, as fast as the machine goes.
+  while (!key[KEY_ESC] && !closeRequested) {
+    applyArrowKeys(key[KEY_UP], key[KEY_LEFT], key[KEY_RIGHT]);
+    applyMouseButtons(mouse_b, mouse_x, mouse_y);
+    updateFrame();
+    drawFrame(backBuffer);
+  }
+  return 0;
+}
+END_OF_MAIN()

@@ -1,0 +1,42 @@
+#include "simulation/simulation.h"
+#include "world/world.h"
+
+namespace {
+constexpr double stiffness = 0.002;
+constexpr double contactDamping = 0.999;
+constexpr double minimumManhattanLength = 0.01;
+}  // namespace
+
+// A penalty push rather than a bounce: it grows with the overlap of the squared
+// distances and points along the offset normalised by its Manhattan length, so
+// no square root is needed. The reverse call gives ball b its own push.
+void resolveBallCollision(unsigned a, unsigned b) {
+  Ball& pushed = balls[a];
+  const Ball& other = balls[b];
+
+  Vector2D lineSegment = pushed.position - other.position;
+  Vector2D repelForce(0.0, 0.0);
+  Vector2D repelDirection(1.0, 1.0);
+  if (lineSegment.x < 0) {
+    repelDirection.x = -1.0;
+    lineSegment.x = lineSegment.x * -1.0;
+  }
+  if (lineSegment.y < 0) {
+    repelDirection.y = -1.0;
+    lineSegment.y = lineSegment.y * -1.0;
+  }
+  const double manhattanLength = lineSegment.x + lineSegment.y;
+  // Centres (almost) on top of each other give no direction to push along.
+  if (manhattanLength > minimumManhattanLength) {
+    repelForce = lineSegment / manhattanLength;
+  }
+  repelForce *= repelDirection;
+
+  const double d2 = distanceSquared(pushed.position, other.position);
+  const double radiusSum = static_cast<double>(pushed.radius + other.radius);
+  const double overlap = d2 - square(radiusSum);
+  repelForce = repelForce * overlap;
+
+  pushed.velocity -= (repelForce * stiffness) / pushed.mass;
+  pushed.velocity *= contactDamping;
+}

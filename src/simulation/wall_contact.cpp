@@ -1,0 +1,114 @@
+#include "simulation/wall_contact.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "simulation/simulation.h"
+
+namespace {
+constexpr double pushGain = 0.06;
+constexpr double contactDamping = 0.96;
+constexpr double minimumManhattanLength = 0.01;
+// Rounding keeps the computed nearest point within far less than this of the
+// segment's bounding box, so the cull never skips a wall that could touch.
+constexpr double cullMargin = 1.0;
+
+// The line through start with the given slope, parametrised by its first
+// coordinate. The shallow case uses it as is, the steep case with x and y swapped.
+double alongLine(double u, double startU, double startV, double slope) {
+  return (u - startU) * slope + startV;
+}
+
+// Foot of the perpendicular from (pu, pv), moved onto the segment's bounded
+// coordinate range if it falls outside. Returns (u, v) in the same frame.
+void nearestInFrame(double su, double sv, double eu, double pu, double pv, double slope, double& u,
+                    double& v) {
+  const double slopeSquared = square(slope);
+  u = (slopeSquared * su + pu + pv * slope - sv * slope) / (slopeSquared + 1.0);
+  v = alongLine(u, su, sv, slope);
+  const double upper = su > eu ? su : eu;
+  const double lower = su > eu ? eu : su;
+  if (u < lower) {
+    u = lower;
+    v = alongLine(u, su, sv, slope);
+  }
+  if (u > upper) {
+    u = upper;
+    v = alongLine(u, su, sv, slope);
+  }
+}
+
+// False for a wall with no usable direction (a point, or a horizontal sliver
+// too short for a slope): its nearest point is undefined and it touches nothing.
+bool nearestPoint(const Wall& wall, const Vector2D& centre, Vector2D& xy) {
+  const double sx = wall.start.x, sy = wall.start.y;
+  const double ex = wall.end.x, ey = wall.end.y;
+  double slope = 10.0;  // sends near-vertical walls to the steep case
+  if (square(ex - sx) > 0.1) {
+    slope = (ey - sy) / (ex - sx);
+  }
+  if (square(slope) < 1.0) {
+    nearestInFrame(sx, sy, ex, centre.x, centre.y, slope, xy.x, xy.y);
+    return true;
+  }
+  slope = (ex - sx) / (ey - sy);
+  if (!std::isfinite(square(slope))) {
+    return false;
+  }
+  nearestInFrame(sy, sx, ey, centre.y, centre.x, slope, xy.y, xy.x);
+  return true;
+}
+}  // namespace
+
+void resolveWallContact(Ball& ball, const Wall& wall) {
+  const double radiusSquared = square(static_cast<double>(ball.radius));
+  Vector2D xy;
+  if (!nearestPoint(wall, ball.position, xy)) {
+    return;
+  }
+  const double d2 = distanceSquared(xy, ball.position);
+  if (!(d2 < radiusSquared)) {
+    return;
+  }
+  Vector2D lineSegment = ball.position - xy;
+  Vector2D repelDirection(1.0, 1.0);
+  if (lineSegment.x < 0.0) {
+    repelDirection.x = -1.0;
+    lineSegment.x = lineSegment.x * -1.0;
+  }
+  if (lineSegment.y < 0.0) {
+    repelDirection.y = -1.0;
+    lineSegment.y = lineSegment.y * -1.0;
+  }
+  const double sumXY = lineSegment.x + lineSegment.y;
+  // A centre lying on the wall gives no direction: that contact pushes nothing
+  // and only damps.
+  Vector2D repelForce(0.0, 0.0);
+  if (sumXY > minimumManhattanLength) {
+    repelForce = lineSegment / sumXY;
+  }
+  const double overlap = distanceSquared(ball.position, xy) - radiusSquared;
+  repelForce *= repelDirection * overlap;
+  ball.velocity -= repelForce * pushGain;
+  ball.velocity *= contactDamping;
+}
+
+bool wallWithinReach(const Wall& wall, const Vector2D& centre, double reach) {
+  const double left = std::min(wall.start.x, wall.end.x) - reach;
+  const double right = std::max(wall.start.x, wall.end.x) + reach;
+  const double top = std::min(wall.start.y, wall.end.y) - reach;
+  const double bottom = std::max(wall.start.y, wall.end.y) + reach;
+  return centre.x >= left && centre.x <= right && centre.y >= top && centre.y <= bottom;
+}
+
+// Contacts are applied in wall-index order, each on the velocity the previous
+// one left, so a ball in a corner is damped once per wall it touches.
+void resolveWallCollisions(unsigned ballIndex) {
+  Ball& ball = balls[ballIndex];
+  const double reach = std::abs(static_cast<double>(ball.radius)) + cullMargin;
+  for (unsigned i = 0; i < walls.size(); ++i) {
+    if (wallWithinReach(walls[i], ball.position, reach)) {
+      resolveWallContact(ball, walls[i]);
+    }
+  }
+}

@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "app/controls.h"
+#include "app/scene.h"
+#include "support/world_fixture.h"
+
+namespace {
+
+using Scene = WorldTest;
+using Controls = WorldTest;
+
+TEST_F(Scene, HoldsFifteenWallsAndFourBallsInOrder) {
+  buildScene();
+  ASSERT_EQ(walls.size(), 15u);
+  ASSERT_EQ(balls.size(), 4u);
+  EXPECT_EQ(walls[0].end.x, 740.0);
+  EXPECT_EQ(walls[1].start.y, 150.0);
+  for (unsigned i = 2; i < 10; ++i) {
+    EXPECT_EQ(walls[i].start.x, 300.0);
+    EXPECT_EQ(walls[i].end.x, 0.0);
+  }
+  EXPECT_EQ(walls[12].end.x, 390.0);
+  EXPECT_EQ(walls[12].end.y, 550.0);
+  EXPECT_EQ(walls[14].start.x, 790.0);
+  const int radii[] = {16, 12, 12, 6};
+  const double masses[] = {10.0, 5.0, 5.0, 1.0};
+  const double xs[] = {100.0, 50.0, 80.0, 110.0};
+  for (unsigned i = 0; i < 4; ++i) {
+    EXPECT_EQ(balls[i].radius, radii[i]);
+    EXPECT_EQ(balls[i].mass, masses[i]);
+    EXPECT_EQ(balls[i].position.x, xs[i]);
+  }
+}
+
+TEST_F(Controls, ArrowKeysSetThrustComponents) {
+  applyArrowKeys(false, true, true);
+  EXPECT_EQ(thrust.x, 0.07);
+  EXPECT_EQ(thrust.y, 0.0);
+  thrust = Vector2D();
+  applyArrowKeys(true, true, false);
+  EXPECT_EQ(thrust.x, -0.07);
+  EXPECT_EQ(thrust.y, -0.07);
+  thrust = Vector2D();
+  applyArrowKeys(false, false, false);
+  EXPECT_EQ(thrust.x, 0.0);
+  EXPECT_EQ(thrust.y, 0.0);
+}
+
+TEST_F(Controls, EachPressAddsOneBallAtThePointer) {
+  for (int pass = 0; pass < 5; ++pass) {
+    applyMouseButtons(1, 40, 50);
+  }
+  ASSERT_EQ(balls.size(), 1u);
+  EXPECT_EQ(balls[0].radius, 12);
+  EXPECT_EQ(balls[0].mass, 5.0);
+  EXPECT_EQ(balls[0].position.x, 40.0);
+  EXPECT_EQ(balls[0].position.y, 50.0);
+  EXPECT_EQ(balls[0].velocity.y, 0.0);
+
+  applyMouseButtons(0, 40, 50);
+  applyMouseButtons(1, 41, 51);
+  EXPECT_EQ(balls.size(), 2u);
+
+  // Both buttons first seen in one pass: the big ball comes first.
+  applyMouseButtons(0, 0, 0);
+  applyMouseButtons(3, 7, 8);
+  ASSERT_EQ(balls.size(), 4u);
+  EXPECT_EQ(balls[2].radius, 12);
+  EXPECT_EQ(balls[3].radius, 6);
+  EXPECT_EQ(balls[3].mass, 1.0);
+  EXPECT_EQ(balls[3].position.x, 7.0);
+}
+
+}  // namespace
