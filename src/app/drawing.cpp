@@ -1,7 +1,6 @@
 #include "app/drawing.h"
 
-#include <cmath>
-
+#include "app/disc_pixels.h"
 #include "world/world.h"
 
 namespace {
@@ -9,22 +8,13 @@ const char* const mouseHelp =
     "Left Mouse Button - new big ball      Right Mouse Button - new small ball";
 const char* const keyHelp = "Arrow Keys - move red ball";
 
-// Positions convert by truncation toward zero. A ball that a far fall has
-// carried past the range of int cannot be converted, and one wholly outside the
-// bitmap would not show anyway, so only balls that can show are drawn.
 void drawBall(BITMAP* target, const Ball& ball, int fill, int ink) {
-  const double x = std::trunc(ball.position.x);
-  const double y = std::trunc(ball.position.y);
-  const double r = ball.radius;
-  const bool visible =
-      x + r >= 0.0 && x - r <= target->w - 1 && y + r >= 0.0 && y - r <= target->h - 1;
-  if (!visible) {
-    return;
+  int x = 0;
+  int y = 0;
+  if (discPixelCentre(ball, target->w, target->h, x, y)) {
+    circlefill(target, x, y, ball.radius, fill);
+    circle(target, x, y, ball.radius, ink);
   }
-  const int cx = static_cast<int>(x);
-  const int cy = static_cast<int>(y);
-  circlefill(target, cx, cy, ball.radius, fill);
-  circle(target, cx, cy, ball.radius, ink);
 }
 }  // namespace
 

@@ -15,15 +15,17 @@ void onCloseButton() {
   closeRequested = 1;
 }
 
+// One line naming what failed and why; the library does not always say why.
 int startupFailed(const char* what) {
-  std::fprintf(stderr, "brivolt: %s: %s\n", what, allegro_error);
+  const char* reason = allegro_error[0] != '\0' ? allegro_error : "no reason given by the library";
+  std::fprintf(stderr, "brivolt: %s: %s\n", what, reason);
   return 1;
 }
 }  // namespace
 
 int main() {
   if (allegro_init() != 0) {
-    return startupFailed("cannot start the Allegro library");
+    return startupFailed("cannot start the Allegro library (is there an X display?)");
   }
   install_keyboard();
   install_mouse();
