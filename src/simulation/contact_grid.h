@@ -5,36 +5,67 @@
 
 #include "world/world.h"
 
-// Broad phase of the pair pass: a uniform grid hashed into buckets, rebuilt from
-// the ball positions before each pair pass. A cell is wider than any two radii
-// together plus a pixel, so every ball that touches ball j lies in the cells that
-// j's reach covers. Candidates are then tested exactly as the exhaustive search
-// tests them, so the set of touching pairs is the same. The arrays are kept and
-// reused; once they have grown to the ball count, a rebuild allocates nothing.
+// Broad phase of the pair pass: finds every touching pair of balls through a
+// uniform grid rebuilt from the positions before each pair pass. Each pair is
+// looked for once, from the ball with the larger radius, which only needs to
+// search as far as twice its own radius; candidates are then tested exactly as
+// the exhaustive search tests them, so the set of touching pairs is the same.
+//
+// The grid is a dense window of cells around the balls. A ball outside the
+// window (one that fell out of the arena) is counted in the nearest edge cell:
+// that keeps neighbouring cells neighbours, so it still finds every ball it
+// touches, only among more candidates. The arrays are kept and reused: once they
+// have grown to the ball count, a rebuild allocates nothing.
 class ContactGrid {
  public:
+  struct Neighbours {
+    const unsigned* first;
+    const unsigned* last;
+    const unsigned* begin() const { return first; }
+    const unsigned* end() const { return last; }
+  };
+
   void build(const std::vector<Ball>& balls);
 
-  // Replaces touching with every k != j whose disc touches ball j's, ascending.
-  void findTouching(unsigned j, std::vector<unsigned>& touching);
+  // Every k != j whose disc touches ball j's, in ascending order.
+  Neighbours touching(unsigned j) const {
+    return Neighbours{neighbours_.data() + neighbourStart_[j],
+                      neighbours_.data() + neighbourStart_[j + 1]};
+  }
 
  private:
   struct Entry {
     double x;
     double y;
     int radius;
+    int size;  // |radius|: the larger ball of a pair looks for the smaller
     unsigned index;
   };
 
-  std::int64_t cellOf(double coordinate) const;
-  unsigned bucketOf(std::int64_t cellX, std::int64_t cellY) const;
+  // One axis of the window: cells first .. first + count - 1.
+  struct Span {
+    std::int64_t first;
+    std::int64_t count;
+    std::int64_t clamp(std::int64_t cell) const;
+  };
 
-  double cellSize_ = 1.0;
-  double largestRadius_ = 0.0;
-  unsigned bucketMask_ = 0;
-  std::vector<Entry> entries_;         // ball by ball
-  std::vector<unsigned> bucketStart_;  // bucket b holds members_[start[b], start[b + 1])
-  std::vector<Entry> members_;         // entries grouped by bucket, ascending index within
-  std::vector<unsigned char> placed_;  // false for balls with a non-finite coordinate
-  std::vector<unsigned> visited_;      // buckets already scanned for the current ball
+  std::int64_t cellOf(double coordinate) const;
+  Span spanOf(std::vector<std::int64_t>& cells, std::int64_t limit);
+  void bucketBalls(const std::vector<Ball>& balls);
+  void findPairs();
+  void listNeighbours(unsigned count);
+
+  double inverseCellSize_ = 1.0;
+  Span columns_{0, 1};
+  Span rows_{0, 1};
+  std::vector<Entry> entries_;  // placed balls, in index order
+  std::vector<std::int64_t> cellX_;
+  std::vector<std::int64_t> cellY_;
+  std::vector<std::int64_t> scratch_;
+  std::vector<unsigned> cellStart_;  // cell c holds members_[start[c], start[c + 1])
+  std::vector<unsigned> cellOfEntry_;
+  std::vector<Entry> members_;   // entries grouped by cell, ascending index within
+  std::vector<unsigned> pairs_;  // touching pairs, two indices each
+  std::vector<unsigned> neighbourStart_;
+  std::vector<unsigned> neighbours_;
 };

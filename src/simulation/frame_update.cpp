@@ -1,8 +1,8 @@
 #include <cmath>
-#include <vector>
 
 #include "simulation/contact_grid.h"
 #include "simulation/simulation.h"
+#include "simulation/wall_contact.h"
 #include "world/world.h"
 
 namespace {
@@ -19,7 +19,7 @@ constexpr double damping = 0.999;
 constexpr unsigned gridThreshold = 24;
 
 ContactGrid grid;
-std::vector<unsigned> touching;
+WallIndex wallIndex;
 
 bool touches(unsigned j, unsigned k) {
   const double radiusSum = static_cast<double>(balls[j].radius + balls[k].radius);
@@ -43,8 +43,7 @@ void pairPass() {
   }
   grid.build(balls);
   for (unsigned j = 0; j < count; ++j) {
-    grid.findTouching(j, touching);
-    for (unsigned k : touching) {
+    for (unsigned k : grid.touching(j)) {
       resolveBallCollision(j, k);
     }
   }
@@ -53,7 +52,7 @@ void pairPass() {
 void integrationPass() {
   for (unsigned i = 0; i < balls.size(); ++i) {
     balls[i].velocity += gravity;
-    resolveWallCollisions(i);
+    wallIndex.resolveContacts(balls[i], walls);
     balls[i].position += balls[i].velocity;
     balls[i].velocity *= damping;
   }
@@ -73,6 +72,8 @@ void updateFrame() {
 }
 
 void stepPhysics() {
+  // Walls and ball sizes stay fixed for the whole run of sub-steps.
+  wallIndex.build(walls, balls);
   for (unsigned step = 0; step < subStepsPerFrame; ++step) {
     pairPass();
     integrationPass();

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "simulation/simulation.h"
 
@@ -109,6 +110,112 @@ void resolveWallCollisions(unsigned ballIndex) {
   for (unsigned i = 0; i < walls.size(); ++i) {
     if (wallWithinReach(walls[i], ball.position, reach)) {
       resolveWallContact(ball, walls[i]);
+    }
+  }
+}
+
+namespace {
+constexpr double wallCellSize = 32.0;
+constexpr double maximumCellsPerSide = 256.0;
+
+double reachOf(const Ball& ball) {
+  return std::abs(static_cast<double>(ball.radius)) + cullMargin;
+}
+}  // namespace
+
+std::int64_t WallIndex::column(double x) const {
+  const double cell = std::floor((x - left_) * inverseCellSize_);
+  return std::min(static_cast<std::int64_t>(cell), columns_ - 1);
+}
+
+std::int64_t WallIndex::row(double y) const {
+  const double cell = std::floor((y - top_) * inverseCellSize_);
+  return std::min(static_cast<std::int64_t>(cell), rows_ - 1);
+}
+
+// Each wall is listed in every cell that its bounding box, grown by the reach of
+// the largest ball, overlaps. Any wall within reach of a ball is then listed in
+// the cell of the ball's centre, and a centre outside all grown boxes is within
+// reach of no wall.
+void WallIndex::build(const std::vector<Wall>& walls, const std::vector<Ball>& balls) {
+  double reach = cullMargin;
+  for (const Ball& ball : balls) {
+    reach = std::max(reach, reachOf(ball));
+  }
+  const double infinity = std::numeric_limits<double>::infinity();
+  left_ = top_ = infinity;
+  right_ = bottom_ = -infinity;
+  for (const Wall& wall : walls) {
+    left_ = std::min(left_, std::min(wall.start.x, wall.end.x) - reach);
+    right_ = std::max(right_, std::max(wall.start.x, wall.end.x) + reach);
+    top_ = std::min(top_, std::min(wall.start.y, wall.end.y) - reach);
+    bottom_ = std::max(bottom_, std::max(wall.start.y, wall.end.y) + reach);
+  }
+  const double extent = std::max(right_ - left_, bottom_ - top_);
+  // Walls that reach infinity cannot be gridded; then every wall is looked at.
+  everyWall_ = !walls.empty() && !std::isfinite(extent);
+  if (walls.empty() || everyWall_) {
+    return;
+  }
+  inverseCellSize_ = 1.0 / std::max(wallCellSize, extent / maximumCellsPerSide);
+  columns_ = rows_ = std::numeric_limits<std::int64_t>::max();
+  columns_ = column(right_) + 1;
+  rows_ = row(bottom_) + 1;
+
+  cellStart_.assign(static_cast<std::size_t>(columns_ * rows_) + 1, 0);
+  wallsInCell_.clear();
+  for (int pass = 0; pass < 2; ++pass) {
+    for (unsigned w = 0; w < walls.size(); ++w) {
+      const Wall& wall = walls[w];
+      const std::int64_t firstColumn = column(std::min(wall.start.x, wall.end.x) - reach);
+      const std::int64_t lastColumn = column(std::max(wall.start.x, wall.end.x) + reach);
+      const std::int64_t firstRow = row(std::min(wall.start.y, wall.end.y) - reach);
+      const std::int64_t lastRow = row(std::max(wall.start.y, wall.end.y) + reach);
+      for (std::int64_t r = firstRow; r <= lastRow; ++r) {
+        for (std::int64_t c = firstColumn; c <= lastColumn; ++c) {
+          const std::size_t cell = static_cast<std::size_t>(r * columns_ + c);
+          if (pass == 0) {
+            ++cellStart_[cell + 1];
+          } else {
+            wallsInCell_[cellStart_[cell]++] = w;
+          }
+        }
+      }
+    }
+    if (pass == 0) {
+      // Counts become start offsets, then serve as fill cursors.
+      for (std::size_t c = 1; c < cellStart_.size(); ++c) {
+        cellStart_[c] += cellStart_[c - 1];
+      }
+      wallsInCell_.resize(cellStart_.back());
+    }
+  }
+  // The cursors have run on to the next cell's start: shift them back.
+  for (std::size_t c = cellStart_.size() - 1; c > 0; --c) {
+    cellStart_[c] = cellStart_[c - 1];
+  }
+  cellStart_[0] = 0;
+}
+
+void WallIndex::resolveContacts(Ball& ball, const std::vector<Wall>& walls) const {
+  const Vector2D centre = ball.position;
+  const double reach = reachOf(ball);
+  if (everyWall_) {
+    for (const Wall& wall : walls) {
+      if (wallWithinReach(wall, centre, reach)) {
+        resolveWallContact(ball, wall);
+      }
+    }
+    return;
+  }
+  if (!(centre.x >= left_ && centre.x <= right_ && centre.y >= top_ && centre.y <= bottom_)) {
+    return;
+  }
+  const std::size_t cell = static_cast<std::size_t>(row(centre.y) * columns_ + column(centre.x));
+  for (unsigned i = cellStart_[cell]; i < cellStart_[cell + 1]; ++i) {
+    const Wall& wall = walls[wallsInCell_[i]];
+    if (wallWithinReach(wall, centre, reach)) {
+      resolveWallContact(ball, wall);
     }
   }
 }
