@@ -42,7 +42,7 @@ bench:
 	$(call ensure_packages,$(BENCH_PACKAGES))
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIVOLT_BENCH=ON -DBRIVOLT_WINDOW=OFF
 	cmake --build $(BENCH_BUILD) -j$(JOBS) --target brivolt_bench
-	./$(BENCH_BUILD)/bench/brivolt_bench
+	./$(BENCH_BUILD)/bench/brivolt_bench --benchmark_repetitions=5 --benchmark_display_aggregates_only=true
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 
 namespace {
 // Cell coordinates are clamped so that the conversion to an integer is always
@@ -23,17 +24,22 @@ std::int64_t ContactGrid::cellOf(double coordinate) const {
   return static_cast<std::int64_t>(std::clamp(cell, -cellLimit, cellLimit));
 }
 
-// The cells the balls occupy along one axis, cut down to at most limit cells
-// around the median when a few balls lie far away.
-ContactGrid::Span ContactGrid::spanOf(std::vector<std::int64_t>& cells, std::int64_t limit) {
-  if (cells.empty()) {
+// The cells that the placed balls occupy along one axis, from the extreme
+// coordinates; cut down to limit cells around the median when a few balls lie far
+// away from the rest.
+ContactGrid::Span ContactGrid::spanOf(const std::vector<Ball>& balls, double Vector2D::*axis,
+                                      double low, double high, std::int64_t limit) {
+  if (placed_.empty()) {
     return Span{0, 1};
   }
-  const auto [low, high] = std::minmax_element(cells.begin(), cells.end());
-  if (*high - *low < limit) {
-    return Span{*low, *high - *low + 1};
+  const std::int64_t first = cellOf(low), last = cellOf(high);
+  if (last - first < limit) {
+    return Span{first, last - first + 1};
   }
-  scratch_ = cells;
+  scratch_.resize(placed_.size());
+  for (std::size_t p = 0; p < placed_.size(); ++p) {
+    scratch_[p] = cellOf(balls[placed_[p]].position.*axis);
+  }
   auto middle = scratch_.begin() + scratch_.size() / 2;
   std::nth_element(scratch_.begin(), middle, scratch_.end());
   return Span{*middle - limit / 2, limit};
@@ -47,65 +53,70 @@ void ContactGrid::build(const std::vector<Ball>& balls) {
 
 void ContactGrid::bucketBalls(const std::vector<Ball>& balls) {
   double sizeSum = 0.0;
-  entries_.clear();
+  const double infinity = std::numeric_limits<double>::infinity();
+  double left = infinity, right = -infinity, top = infinity, bottom = -infinity;
+  placed_.clear();
   for (unsigned i = 0; i < balls.size(); ++i) {
-    const Ball& ball = balls[i];
+    const Vector2D& p = balls[i].position;
     // A non-finite coordinate makes every squared distance infinite or NaN, so
     // such a ball touches nothing and is left out.
-    if (std::isfinite(ball.position.x) && std::isfinite(ball.position.y)) {
-      const int size = std::abs(ball.radius);
-      entries_.push_back(Entry{ball.position.x, ball.position.y, ball.radius, size, i});
-      sizeSum += size;
+    if (std::isfinite(p.x) && std::isfinite(p.y)) {
+      placed_.push_back(i);
+      sizeSum += std::abs(balls[i].radius);
+      left = std::min(left, p.x);
+      right = std::max(right, p.x);
+      top = std::min(top, p.y);
+      bottom = std::max(bottom, p.y);
     }
   }
-  // About as wide as a typical ball's search, which then spans three cells a side;
-  // the few larger balls search further, over more cells.
-  const std::size_t placed = entries_.size();
+  // Half as wide as a typical ball's search, which then spans five cells a side:
+  // a finer grid scans fewer needless candidates for little more work per row.
+  const std::size_t placed = placed_.size();
   const double typicalSize = placed > 0 ? sizeSum / placed : 0.0;
-  inverseCellSize_ = 1.0 / (2.0 * typicalSize + reachMargin);
+  inverseCellSize_ = 2.0 / (2.0 * typicalSize + reachMargin);
 
-  cellX_.resize(placed);
-  cellY_.resize(placed);
-  for (std::size_t e = 0; e < placed; ++e) {
-    cellX_[e] = cellOf(entries_[e].x);
-    cellY_[e] = cellOf(entries_[e].y);
-  }
-  // Room for the arena, or about four cells per ball, whatever the spread.
+  // Room for the arena, or a few cells per ball, whatever the spread.
   const std::int64_t limit =
-      std::max<std::int64_t>(72, 2 * static_cast<std::int64_t>(std::sqrt(double(placed))));
-  columns_ = spanOf(cellX_, limit);
-  rows_ = spanOf(cellY_, limit);
+      std::max<std::int64_t>(160, 4 * static_cast<std::int64_t>(std::sqrt(double(placed))));
+  columns_ = spanOf(balls, &Vector2D::x, left, right, limit);
+  rows_ = spanOf(balls, &Vector2D::y, top, bottom, limit);
 
   const std::size_t cellCount = static_cast<std::size_t>(columns_.count * rows_.count);
   cellStart_.assign(cellCount + 1, 0);
-  cellOfEntry_.resize(placed);
-  for (std::size_t e = 0; e < placed; ++e) {
-    const std::int64_t cell = rows_.clamp(cellY_[e]) * columns_.count + columns_.clamp(cellX_[e]);
-    cellOfEntry_[e] = static_cast<unsigned>(cell);
-    ++cellStart_[cell + 1];
+  cellOfPlaced_.resize(placed);
+  for (std::size_t p = 0; p < placed; ++p) {
+    const Vector2D& position = balls[placed_[p]].position;
+    const std::int64_t cell =
+        rows_.clamp(cellOf(position.y)) * columns_.count + columns_.clamp(cellOf(position.x));
+    cellOfPlaced_[p] = static_cast<unsigned>(cell);
+    ++cellStart_[cell];
   }
-  for (std::size_t c = 0; c < cellCount; ++c) {
-    cellStart_[c + 1] += cellStart_[c];
+  // Each cell's count becomes its end offset; filling from the back counts it
+  // down to the cell's start and keeps the balls of a cell in index order.
+  for (std::size_t c = 1; c < cellCount; ++c) {
+    cellStart_[c] += cellStart_[c - 1];
   }
-  // The start offsets serve as fill cursors and are shifted back afterwards.
+  cellStart_[cellCount] = static_cast<unsigned>(placed);
   members_.resize(placed);
-  for (std::size_t e = 0; e < placed; ++e) {
-    members_[cellStart_[cellOfEntry_[e]]++] = entries_[e];
+  for (std::size_t p = placed; p > 0; --p) {
+    const unsigned i = placed_[p - 1];
+    const Ball& ball = balls[i];
+    const std::int64_t rank =
+        std::int64_t{std::abs(ball.radius)} * 0x100000000ll + (0xFFFFFFFFll - i);
+    members_[--cellStart_[cellOfPlaced_[p - 1]]] =
+        Entry{ball.position.x, ball.position.y, static_cast<double>(ball.radius), rank};
   }
-  for (std::size_t c = cellCount; c > 0; --c) {
-    cellStart_[c] = cellStart_[c - 1];
-  }
-  cellStart_[0] = 0;
 }
 
-// Ball j looks only for balls no larger than itself (equal ones above its own
-// index), so each pair is found once. Any ball it touches then lies within
-// twice its radius; the margin covers rounding.
+// Balls are taken cell by cell, so that the ones searched together lie close in
+// memory; the order of the pairs does not matter, as each ball's list is sorted.
 void ContactGrid::findPairs() {
   pairs_.clear();
-  for (const Entry& ball : entries_) {
+  for (const Entry& ball : members_) {
     const Vector2D centre(ball.x, ball.y);
-    const double reach = 2.0 * ball.size + reachMargin;
+    // Any ball no larger than this one that it touches lies within twice its
+    // radius; the margin covers rounding.
+    const double reach = 2.0 * std::abs(ball.radius) + reachMargin;
     const std::int64_t left = columns_.clamp(cellOf(ball.x - reach));
     const std::int64_t right = columns_.clamp(cellOf(ball.x + reach));
     const std::int64_t top = rows_.clamp(cellOf(ball.y - reach));
@@ -116,15 +127,13 @@ void ContactGrid::findPairs() {
       const unsigned last = cellStart_[row * columns_.count + right + 1];
       for (unsigned m = first; m < last; ++m) {
         const Entry& other = members_[m];
-        const bool looksForOther =
-            (other.size < ball.size) | ((other.size == ball.size) & (other.index > ball.index));
-        const double radiusSum = static_cast<double>(ball.radius + other.radius);
+        const double radiusSum = ball.radius + other.radius;
         const bool touches =
             distanceSquared(centre, Vector2D(other.x, other.y)) <= square(radiusSum);
         // One rarely taken branch instead of an unpredictable one per candidate.
-        if (looksForOther & touches) {
-          pairs_.push_back(ball.index);
-          pairs_.push_back(other.index);
+        if ((other.rank < ball.rank) & touches) {
+          pairs_.push_back(ball.index());
+          pairs_.push_back(other.index());
         }
       }
     }

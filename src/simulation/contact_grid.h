@@ -34,12 +34,17 @@ class ContactGrid {
   }
 
  private:
+  // A placed ball as the search sees it.
   struct Entry {
     double x;
     double y;
-    int radius;
-    int size;  // |radius|: the larger ball of a pair looks for the smaller
-    unsigned index;
+    double radius;  // exact, so adding two gives the integer sum exactly
+    // Size in the high half, the index counted down in the low half: a ball
+    // looks for the balls of lower rank, so each pair is found once, by its
+    // larger ball (or, between equals, by the lower index).
+    std::int64_t rank;
+
+    unsigned index() const { return 0xFFFFFFFFu - static_cast<unsigned>(rank & 0xFFFFFFFF); }
   };
 
   // One axis of the window: cells first .. first + count - 1.
@@ -50,7 +55,8 @@ class ContactGrid {
   };
 
   std::int64_t cellOf(double coordinate) const;
-  Span spanOf(std::vector<std::int64_t>& cells, std::int64_t limit);
+  Span spanOf(const std::vector<Ball>& balls, double Vector2D::*axis, double low, double high,
+              std::int64_t limit);
   void bucketBalls(const std::vector<Ball>& balls);
   void findPairs();
   void listNeighbours(unsigned count);
@@ -58,14 +64,12 @@ class ContactGrid {
   double inverseCellSize_ = 1.0;
   Span columns_{0, 1};
   Span rows_{0, 1};
-  std::vector<Entry> entries_;  // placed balls, in index order
-  std::vector<std::int64_t> cellX_;
-  std::vector<std::int64_t> cellY_;
-  std::vector<std::int64_t> scratch_;
+  std::vector<unsigned> placed_;       // balls with finite coordinates, ascending
+  std::vector<std::int64_t> scratch_;  // cells along one axis, for the median
+  std::vector<unsigned> cellOfPlaced_;
   std::vector<unsigned> cellStart_;  // cell c holds members_[start[c], start[c + 1])
-  std::vector<unsigned> cellOfEntry_;
-  std::vector<Entry> members_;   // entries grouped by cell, ascending index within
-  std::vector<unsigned> pairs_;  // touching pairs, two indices each
+  std::vector<Entry> members_;       // placed balls grouped by cell, ascending index within
+  std::vector<unsigned> pairs_;      // touching pairs, two indices each
   std::vector<unsigned> neighbourStart_;
   std::vector<unsigned> neighbours_;
 };

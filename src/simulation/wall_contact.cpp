@@ -151,6 +151,25 @@ void WallIndex::build(const std::vector<Wall>& walls, const std::vector<Ball>& b
     top_ = std::min(top_, std::min(wall.start.y, wall.end.y) - reach);
     bottom_ = std::max(bottom_, std::max(wall.start.y, wall.end.y) + reach);
   }
+  shapes_.clear();
+  for (const Wall& wall : walls) {
+    const double dx = wall.end.x - wall.start.x;
+    const double dy = wall.end.y - wall.start.y;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    Shape shape{std::min(wall.start.x, wall.end.x),
+                std::max(wall.start.x, wall.end.x),
+                std::min(wall.start.y, wall.end.y),
+                std::max(wall.start.y, wall.end.y),
+                0.0,
+                0.0,
+                0.0};
+    if (length > 0.0 && std::isfinite(length)) {
+      shape.normalX = -dy / length;
+      shape.normalY = dx / length;
+      shape.offset = shape.normalX * wall.start.x + shape.normalY * wall.start.y;
+    }
+    shapes_.push_back(shape);
+  }
   const double extent = std::max(right_ - left_, bottom_ - top_);
   // Walls that reach infinity cannot be gridded; then every wall is looked at.
   everyWall_ = !walls.empty() && !std::isfinite(extent);
@@ -213,9 +232,15 @@ void WallIndex::resolveContacts(Ball& ball, const std::vector<Wall>& walls) cons
   }
   const std::size_t cell = static_cast<std::size_t>(row(centre.y) * columns_ + column(centre.x));
   for (unsigned i = cellStart_[cell]; i < cellStart_[cell + 1]; ++i) {
-    const Wall& wall = walls[wallsInCell_[i]];
-    if (wallWithinReach(wall, centre, reach)) {
-      resolveWallContact(ball, wall);
+    const Shape& shape = shapes_[wallsInCell_[i]];
+    const bool inBox = centre.x >= shape.left - reach && centre.x <= shape.right + reach &&
+                       centre.y >= shape.top - reach && centre.y <= shape.bottom + reach;
+    // The nearest point lies on the wall's line, up to rounding far below the
+    // margin, so a centre farther than reach from the line cannot touch.
+    const double lineDistance =
+        std::abs(shape.normalX * centre.x + shape.normalY * centre.y - shape.offset);
+    if (inBox && !(lineDistance > reach)) {
+      resolveWallContact(ball, walls[wallsInCell_[i]]);
     }
   }
 }

@@ -27,6 +27,13 @@ class WallIndex {
   void resolveContacts(Ball& ball, const std::vector<Wall>& walls) const;
 
  private:
+  // What the cull needs of a wall: its bounding box, and its line as a unit
+  // normal and offset (all zero for a wall without direction, which culls nothing).
+  struct Shape {
+    double left, right, top, bottom;
+    double normalX, normalY, offset;
+  };
+
   std::int64_t column(double x) const;
   std::int64_t row(double y) const;
 
@@ -36,4 +43,5 @@ class WallIndex {
   std::int64_t columns_ = 1, rows_ = 1;
   std::vector<unsigned> cellStart_;    // cell c lists wallsInCell_[start[c], start[c + 1])
   std::vector<unsigned> wallsInCell_;  // ascending wall index within a cell
+  std::vector<Shape> shapes_;
 };
