@@ -154,6 +154,25 @@ TEST_F(ContactSearch, BallsOutsideTheArenaAndNonFiniteBallsMatch) {
   });
 }
 
+TEST_F(ContactSearch, UnusualWallsMatch) {
+  const double inf = std::numeric_limits<double>::infinity();
+  const Wall extraWalls[][2] = {
+      {Wall(Vector2D(-1e7, 300), Vector2D(1e7, 320)), Wall(Vector2D(400, 300), Vector2D(400, 300))},
+      {Wall(Vector2D(0, 450), Vector2D(inf, 460)), Wall(Vector2D(500, 100), Vector2D(500.2, 100))},
+  };
+  for (const auto& extra : extraWalls) {
+    resetWorld();
+    random.seed(41);
+    buildScene();
+    walls.push_back(extra[0]);
+    walls.push_back(extra[1]);
+    for (int i = 0; i < 150; ++i) {
+      addRandomBall(uniform(20, 780), uniform(20, 580));
+    }
+    expectSameRun(40, [](int) {});
+  }
+}
+
 TEST_F(ContactSearch, LongRunOfAGrowingPileMatches) {
   random.seed(31);
   buildScene();
