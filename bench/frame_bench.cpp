@@ -2,12 +2,12 @@
 // search of the program and for the exhaustive search it replaces.
 #include <benchmark/benchmark.h>
 
-#include <cstring>
 #include <vector>
 
 #include "app/scene.h"
 #include "simulation/simulation.h"
 #include "support/exhaustive_physics.h"
+#include "support/world_bits.h"
 #include "world/world.h"
 
 namespace {
@@ -46,10 +46,6 @@ void restore(const Snapshot& snapshot) {
   spinAngle = snapshot.spinAngle;
 }
 
-bool sameBalls(const std::vector<Ball>& a, const std::vector<Ball>& b) {
-  return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(Ball)) == 0;
-}
-
 template <void (*frame)()>
 void frameCost(benchmark::State& state) {
   const Snapshot start = arena(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
@@ -59,7 +55,7 @@ void frameCost(benchmark::State& state) {
   const std::vector<Ball> fast = balls;
   restore(start);
   exhaustiveUpdateFrame();
-  if (!sameBalls(fast, balls)) {
+  if (!sameBits(fast, balls)) {
     state.SkipWithError("grid and exhaustive search disagree");
     return;
   }

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstring>
 #include <limits>
 #include <random>
 #include <vector>
@@ -9,15 +7,10 @@
 #include "app/scene.h"
 #include "simulation/simulation.h"
 #include "support/exhaustive_physics.h"
+#include "support/world_bits.h"
 #include "support/world_fixture.h"
 
 namespace {
-
-std::uint64_t bits(double value) {
-  std::uint64_t result;
-  std::memcpy(&result, &value, sizeof result);
-  return result;
-}
 
 struct WorldState {
   std::vector<Ball> balls;
@@ -32,24 +25,17 @@ struct WorldState {
   }
 };
 
-// Compares bit patterns, so NaN equals NaN and -0.0 differs from 0.0.
 ::testing::AssertionResult sameState(const WorldState& fast, const WorldState& exhaustive) {
-  if (fast.balls.size() != exhaustive.balls.size()) {
-    return ::testing::AssertionFailure() << "ball counts differ";
-  }
-  for (unsigned i = 0; i < fast.balls.size(); ++i) {
-    const Ball& a = fast.balls[i];
-    const Ball& b = exhaustive.balls[i];
-    if (bits(a.position.x) != bits(b.position.x) || bits(a.position.y) != bits(b.position.y) ||
-        bits(a.velocity.x) != bits(b.velocity.x) || bits(a.velocity.y) != bits(b.velocity.y)) {
-      return ::testing::AssertionFailure()
-             << "ball " << i << " differs: (" << a.position.x << ", " << a.position.y << ") vs ("
-             << b.position.x << ", " << b.position.y << ")";
+  for (unsigned i = 0; i < fast.balls.size() && i < exhaustive.balls.size(); ++i) {
+    if (!sameBits({fast.balls[i]}, {exhaustive.balls[i]})) {
+      return ::testing::AssertionFailure() << "ball " << i << " differs";
     }
   }
+  if (!sameBits(fast.balls, exhaustive.balls)) {
+    return ::testing::AssertionFailure() << "ball counts differ";
+  }
   for (unsigned i = 0; i < fast.walls.size(); ++i) {
-    if (bits(fast.walls[i].end.x) != bits(exhaustive.walls[i].end.x) ||
-        bits(fast.walls[i].end.y) != bits(exhaustive.walls[i].end.y)) {
+    if (!sameBits(fast.walls[i].end, exhaustive.walls[i].end)) {
       return ::testing::AssertionFailure() << "wall " << i << " differs";
     }
   }

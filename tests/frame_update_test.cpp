@@ -74,14 +74,4 @@ TEST_F(FrameUpdate, TouchingPairIsVisitedInBothOrders) {
   EXPECT_EQ(balls[2].velocity.x, 0.0);
 }
 
-TEST_F(FrameUpdate, WallsAndBallsInteract) {
-  // Dropped onto the slanted wall, a ball comes to lie on it and rolls down-slope.
-  addBall(300, 400, 12, 5.0);
-  for (int frame = 0; frame < 300; ++frame) {
-    updateFrame();
-  }
-  EXPECT_GT(balls[1].position.x, 300.0);
-  EXPECT_LT(balls[1].position.y, 400.0 + (balls[1].position.x - 55.0) * 100.0 / 685.0);
-}
-
 }  // namespace

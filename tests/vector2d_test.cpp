@@ -7,37 +7,9 @@
 
 namespace {
 
-TEST(Vector2D, DefaultIsOriginAndSelfAssignmentKeepsValue) {
-  Vector2D v;
-  EXPECT_EQ(v.x, 0.0);
-  EXPECT_EQ(v.y, 0.0);
-  Vector2D w(1.5, -2.5);
-  Vector2D& alias = w;
-  w = alias;
-  EXPECT_EQ(w.x, 1.5);
-  EXPECT_EQ(w.y, -2.5);
-}
-
-TEST(Vector2D, ArithmeticLeavesLeftOperandUnchanged) {
-  const Vector2D a(3.0, 4.0);
-  const Vector2D b(1.0, 2.0);
-  const Vector2D sum = a + b, difference = a - b, scaled = a * 2.0, halved = Vector2D(6, 8) / 2.0;
-  EXPECT_EQ(sum.x, 4.0);
-  EXPECT_EQ(sum.y, 6.0);
-  EXPECT_EQ(difference.x, 2.0);
-  EXPECT_EQ(difference.y, 2.0);
-  EXPECT_EQ(scaled.x, 6.0);
-  EXPECT_EQ(scaled.y, 8.0);
-  EXPECT_EQ(halved.x, 3.0);
-  EXPECT_EQ(halved.y, 4.0);
-  EXPECT_EQ(a.x, 3.0);
-  EXPECT_EQ(a.y, 4.0);
-}
-
 TEST(Vector2D, CompoundAssignmentReturnsACopy) {
   Vector2D a(1.0, 1.0);
-  const Vector2D b(1.0, 2.0);
-  const Vector2D chained = (a += b) *= 2.0;
+  const Vector2D chained = (a += Vector2D(1.0, 2.0)) *= 2.0;
   EXPECT_EQ(a.x, 2.0);
   EXPECT_EQ(a.y, 3.0);
   EXPECT_EQ(chained.x, 4.0);
@@ -47,13 +19,16 @@ TEST(Vector2D, CompoundAssignmentReturnsACopy) {
   (c *= Vector2D(1.0, -1.0)) -= Vector2D(100.0, 100.0);
   EXPECT_EQ(c.x, 3.0);
   EXPECT_EQ(c.y, -4.0);
+  Vector2D& alias = c;
+  (c = alias) = Vector2D();
+  EXPECT_EQ(c.y, -4.0);
 }
 
 TEST(Vector2D, DivisionByZeroFollowsIeeeRules) {
   const Vector2D infinite = Vector2D(2.0, -3.0) / 0.0;
   EXPECT_EQ(infinite.x, std::numeric_limits<double>::infinity());
   EXPECT_EQ(infinite.y, -std::numeric_limits<double>::infinity());
-  const Vector2D undefined = Vector2D(0.0, 0.0) / 0.0;
+  const Vector2D undefined = Vector2D() / 0.0;
   EXPECT_TRUE(std::isnan(undefined.x));
   EXPECT_TRUE(std::isnan(undefined.y));
 }

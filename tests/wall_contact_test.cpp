@@ -101,15 +101,4 @@ TEST_F(WallContact, WallWithoutDirectionNeverTouches) {
   EXPECT_EQ(v.y, -2.0);
 }
 
-TEST_F(WallContact, PositionRadiusAndWallsStayUnchanged) {
-  addWall(55, 400, 740, 500);
-  const unsigned i = addBall(750, 505, 16);
-  resolveWallCollisions(i);
-  EXPECT_EQ(balls[i].position.x, 750.0);
-  EXPECT_EQ(balls[i].position.y, 505.0);
-  EXPECT_EQ(balls[i].radius, 16);
-  EXPECT_EQ(walls[0].start.x, 55.0);
-  EXPECT_EQ(walls[0].end.y, 500.0);
-}
-
 }  // namespace
