@@ -6,55 +6,78 @@
 #include <limits>
 
 namespace {
-// Cell coordinates are clamped so that the conversion to an integer is always
-// defined; clamping, like the window's edges, keeps neighbours neighbours.
-constexpr double cellLimit = 1e12;
 // Absorbs the rounding of the distance test and of the reach arithmetic.
 constexpr double reachMargin = 1.0;
+// The window is planned from a sample of at most this many balls.
+constexpr std::size_t sampleSize = 256;
+constexpr unsigned buildsPerPlan = 10;
+// The window reaches this many interquartile ranges beyond the median, which
+// covers any one crowd of balls but not the few that fell far away from it.
+constexpr double spreadsAroundMedian = 3.0;
+constexpr double farthest = 1e15;
 }  // namespace
 
-std::int64_t ContactGrid::Span::clamp(std::int64_t cell) const {
-  return std::min(std::max(cell, first), first + count - 1) - first;
-}
-
-// Multiplying by the inverse rounds differently from dividing, but it is
-// monotonic, and a monotonic cell function is all the search relies on.
-std::int64_t ContactGrid::cellOf(double coordinate) const {
-  const double cell = std::floor(coordinate * inverseCellSize_);
-  return static_cast<std::int64_t>(std::clamp(cell, -cellLimit, cellLimit));
-}
-
-// The cells that the placed balls occupy along one axis, from the extreme
-// coordinates; cut down to limit cells around the median when a few balls lie far
-// away from the rest.
-ContactGrid::Span ContactGrid::spanOf(const std::vector<Ball>& balls, double Vector2D::*axis,
-                                      double low, double high, std::int64_t limit) {
-  if (placed_.empty()) {
-    return Span{0, 1};
-  }
-  const std::int64_t first = cellOf(low), last = cellOf(high);
-  if (last - first < limit) {
-    return Span{first, last - first + 1};
-  }
-  scratch_.resize(placed_.size());
-  for (std::size_t p = 0; p < placed_.size(); ++p) {
-    scratch_[p] = cellOf(balls[placed_[p]].position.*axis);
-  }
-  auto middle = scratch_.begin() + scratch_.size() / 2;
-  std::nth_element(scratch_.begin(), middle, scratch_.end());
-  return Span{*middle - limit / 2, limit};
-}
-
 void ContactGrid::build(const std::vector<Ball>& balls) {
+  if (balls.size() != plannedCount_ || ++buildsSincePlan_ >= buildsPerPlan) {
+    plan(balls);
+  }
   bucketBalls(balls);
   findPairs();
   listNeighbours(static_cast<unsigned>(balls.size()));
 }
 
-void ContactGrid::bucketBalls(const std::vector<Ball>& balls) {
+// Cells half as wide as a typical ball's search, which then spans five cells a
+// side: a finer grid scans fewer needless candidates for little more work per
+// row. Where the balls are few and spread wide the cells grow, so that clearing
+// them never costs more than a few steps per ball.
+void ContactGrid::plan(const std::vector<Ball>& balls) {
+  plannedCount_ = balls.size();
+  buildsSincePlan_ = 0;
   double sizeSum = 0.0;
-  const double infinity = std::numeric_limits<double>::infinity();
-  double left = infinity, right = -infinity, top = infinity, bottom = -infinity;
+  for (const Ball& ball : balls) {
+    sizeSum += std::abs(ball.radius);
+  }
+  const double typicalSize = balls.empty() ? 0.0 : sizeSum / balls.size();
+  const double cellSize = (2.0 * typicalSize + reachMargin) / 2.0;
+  const double cellBudget = 16.0 * balls.size() + 64.0;
+
+  const auto [left, right] = crowdSpan(balls, &Vector2D::x, cellSize);
+  const auto [top, bottom] = crowdSpan(balls, &Vector2D::y, cellSize);
+  const double width = right - left, height = bottom - top;
+  const double widest = 4.0 * std::sqrt(cellBudget);
+  const double size =
+      std::max({cellSize, std::sqrt((width + cellSize) * (height + cellSize) / cellBudget),
+                width / widest, height / widest});
+  columns_ = Axis{left, 1.0 / size, static_cast<std::int64_t>(std::floor(width / size)) + 1};
+  rows_ = Axis{top, 1.0 / size, static_cast<std::int64_t>(std::floor(height / size)) + 1};
+}
+
+// Where the crowd lies along one axis, from a sample of the balls: their range,
+// less whatever lies more than a few interquartile ranges from the median.
+std::pair<double, double> ContactGrid::crowdSpan(const std::vector<Ball>& balls,
+                                                 double Vector2D::*axis, double margin) {
+  const std::size_t stride = std::max<std::size_t>(1, balls.size() / sampleSize);
+  sample_.clear();
+  for (std::size_t i = 0; i < balls.size(); i += stride) {
+    const Vector2D& p = balls[i].position;
+    if (std::isfinite(p.x) && std::isfinite(p.y)) {
+      sample_.push_back(p.*axis);
+    }
+  }
+  if (sample_.empty()) {
+    return {0.0, 0.0};
+  }
+  std::sort(sample_.begin(), sample_.end());
+  const double median = sample_[sample_.size() / 2];
+  const double spread = sample_[sample_.size() * 3 / 4] - sample_[sample_.size() / 4];
+  const double reach = spreadsAroundMedian * spread + margin;
+  // However far the crowd, its span stays finite.
+  const double low = std::max({sample_.front(), median - reach, -farthest});
+  const double high = std::min({sample_.back(), median + reach, farthest});
+  return {std::min(low, high), high};
+}
+
+void ContactGrid::bucketBalls(const std::vector<Ball>& balls) {
   placed_.clear();
   for (unsigned i = 0; i < balls.size(); ++i) {
     const Vector2D& p = balls[i].position;
@@ -62,32 +85,16 @@ void ContactGrid::bucketBalls(const std::vector<Ball>& balls) {
     // such a ball touches nothing and is left out.
     if (std::isfinite(p.x) && std::isfinite(p.y)) {
       placed_.push_back(i);
-      sizeSum += std::abs(balls[i].radius);
-      left = std::min(left, p.x);
-      right = std::max(right, p.x);
-      top = std::min(top, p.y);
-      bottom = std::max(bottom, p.y);
     }
   }
-  // Half as wide as a typical ball's search, which then spans five cells a side:
-  // a finer grid scans fewer needless candidates for little more work per row.
   const std::size_t placed = placed_.size();
-  const double typicalSize = placed > 0 ? sizeSum / placed : 0.0;
-  inverseCellSize_ = 2.0 / (2.0 * typicalSize + reachMargin);
-
-  // Room for the arena, or a few cells per ball, whatever the spread.
-  const std::int64_t limit =
-      std::max<std::int64_t>(160, 4 * static_cast<std::int64_t>(std::sqrt(double(placed))));
-  columns_ = spanOf(balls, &Vector2D::x, left, right, limit);
-  rows_ = spanOf(balls, &Vector2D::y, top, bottom, limit);
-
-  const std::size_t cellCount = static_cast<std::size_t>(columns_.count * rows_.count);
+  const std::size_t cellCount = static_cast<std::size_t>(columns_.cells * rows_.cells);
   cellStart_.assign(cellCount + 1, 0);
   cellOfPlaced_.resize(placed);
   for (std::size_t p = 0; p < placed; ++p) {
     const Vector2D& position = balls[placed_[p]].position;
     const std::int64_t cell =
-        rows_.clamp(cellOf(position.y)) * columns_.count + columns_.clamp(cellOf(position.x));
+        rows_.cellOf(position.y) * columns_.cells + columns_.cellOf(position.x);
     cellOfPlaced_[p] = static_cast<unsigned>(cell);
     ++cellStart_[cell];
   }
@@ -117,14 +124,14 @@ void ContactGrid::findPairs() {
     // Any ball no larger than this one that it touches lies within twice its
     // radius; the margin covers rounding.
     const double reach = 2.0 * std::abs(ball.radius) + reachMargin;
-    const std::int64_t left = columns_.clamp(cellOf(ball.x - reach));
-    const std::int64_t right = columns_.clamp(cellOf(ball.x + reach));
-    const std::int64_t top = rows_.clamp(cellOf(ball.y - reach));
-    const std::int64_t bottom = rows_.clamp(cellOf(ball.y + reach));
+    const std::int64_t left = columns_.cellOf(ball.x - reach);
+    const std::int64_t right = columns_.cellOf(ball.x + reach);
+    const std::int64_t top = rows_.cellOf(ball.y - reach);
+    const std::int64_t bottom = rows_.cellOf(ball.y + reach);
     for (std::int64_t row = top; row <= bottom; ++row) {
       // The cells of one row of the search lie side by side in members_.
-      const unsigned first = cellStart_[row * columns_.count + left];
-      const unsigned last = cellStart_[row * columns_.count + right + 1];
+      const unsigned first = cellStart_[row * columns_.cells + left];
+      const unsigned last = cellStart_[row * columns_.cells + right + 1];
       for (unsigned m = first; m < last; ++m) {
         const Entry& other = members_[m];
         const double radiusSum = ball.radius + other.radius;

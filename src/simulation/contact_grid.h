@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "world/world.h"
@@ -11,11 +12,12 @@
 // search as far as twice its own radius; candidates are then tested exactly as
 // the exhaustive search tests them, so the set of touching pairs is the same.
 //
-// The grid is a dense window of cells around the balls. A ball outside the
-// window (one that fell out of the arena) is counted in the nearest edge cell:
-// that keeps neighbouring cells neighbours, so it still finds every ball it
-// touches, only among more candidates. The arrays are kept and reused: once they
-// have grown to the ball count, a rebuild allocates nothing.
+// The grid is a window of cells laid over the bulk of the balls, planned anew
+// every few builds. A ball outside the window (one that fell out of the arena)
+// is counted in the nearest edge cell: that keeps neighbouring cells neighbours,
+// so any window finds every touching pair, and a good one only keeps the number
+// of candidates down. The arrays are kept and reused: once they have grown to
+// the ball count, a rebuild allocates nothing.
 class ContactGrid {
  public:
   struct Neighbours {
@@ -47,25 +49,37 @@ class ContactGrid {
     unsigned index() const { return 0xFFFFFFFFu - static_cast<unsigned>(rank & 0xFFFFFFFF); }
   };
 
-  // One axis of the window: cells first .. first + count - 1.
-  struct Span {
-    std::int64_t first;
-    std::int64_t count;
-    std::int64_t clamp(std::int64_t cell) const;
+  // One axis of the window: cells of a given size from an origin, the outer
+  // ones also holding everything beyond them.
+  struct Axis {
+    double origin;
+    double inverseCellSize;
+    std::int64_t cells;
+    // Monotonic in the coordinate, which is all the search relies on. Clamping
+    // before the conversion keeps it defined for any coordinate, and above zero
+    // truncation is the floor.
+    std::int64_t cellOf(double coordinate) const {
+      const double cell = (coordinate - origin) * inverseCellSize;
+      if (!(cell > 0.0)) {
+        return 0;
+      }
+      return cell < static_cast<double>(cells - 1) ? static_cast<std::int64_t>(cell) : cells - 1;
+    }
   };
 
-  std::int64_t cellOf(double coordinate) const;
-  Span spanOf(const std::vector<Ball>& balls, double Vector2D::*axis, double low, double high,
-              std::int64_t limit);
+  void plan(const std::vector<Ball>& balls);
+  std::pair<double, double> crowdSpan(const std::vector<Ball>& balls, double Vector2D::*axis,
+                                      double margin);
   void bucketBalls(const std::vector<Ball>& balls);
   void findPairs();
   void listNeighbours(unsigned count);
 
-  double inverseCellSize_ = 1.0;
-  Span columns_{0, 1};
-  Span rows_{0, 1};
-  std::vector<unsigned> placed_;       // balls with finite coordinates, ascending
-  std::vector<std::int64_t> scratch_;  // cells along one axis, for the median
+  Axis columns_{0.0, 1.0, 1};
+  Axis rows_{0.0, 1.0, 1};
+  std::size_t plannedCount_ = 0;
+  unsigned buildsSincePlan_ = 0;
+  std::vector<double> sample_;    // coordinates along one axis, for planning
+  std::vector<unsigned> placed_;  // balls with finite coordinates, ascending
   std::vector<unsigned> cellOfPlaced_;
   std::vector<unsigned> cellStart_;  // cell c holds members_[start[c], start[c + 1])
   std::vector<Entry> members_;       // placed balls grouped by cell, ascending index within
