@@ -15,6 +15,7 @@ constexpr unsigned buildsPerPlan = 10;
 // covers any one crowd of balls but not the few that fell far away from it.
 constexpr double spreadsAroundMedian = 3.0;
 constexpr double farthest = 1e15;
+constexpr unsigned unplaced = 0xFFFFFFFFu;
 }  // namespace
 
 void ContactGrid::build(const std::vector<Ball>& balls) {
@@ -78,40 +79,36 @@ std::pair<double, double> ContactGrid::crowdSpan(const std::vector<Ball>& balls,
 }
 
 void ContactGrid::bucketBalls(const std::vector<Ball>& balls) {
-  placed_.clear();
-  for (unsigned i = 0; i < balls.size(); ++i) {
+  const std::size_t cellCount = static_cast<std::size_t>(columns_.cells * rows_.cells);
+  cellStart_.assign(cellCount + 1, 0);
+  cellOfBall_.resize(balls.size());
+  unsigned placed = 0;
+  for (std::size_t i = 0; i < balls.size(); ++i) {
     const Vector2D& p = balls[i].position;
     // A non-finite coordinate makes every squared distance infinite or NaN, so
     // such a ball touches nothing and is left out.
-    if (std::isfinite(p.x) && std::isfinite(p.y)) {
-      placed_.push_back(i);
+    if (!(std::isfinite(p.x) && std::isfinite(p.y))) {
+      cellOfBall_[i] = unplaced;
+      continue;
     }
-  }
-  const std::size_t placed = placed_.size();
-  const std::size_t cellCount = static_cast<std::size_t>(columns_.cells * rows_.cells);
-  cellStart_.assign(cellCount + 1, 0);
-  cellOfPlaced_.resize(placed);
-  for (std::size_t p = 0; p < placed; ++p) {
-    const Vector2D& position = balls[placed_[p]].position;
-    const std::int64_t cell =
-        rows_.cellOf(position.y) * columns_.cells + columns_.cellOf(position.x);
-    cellOfPlaced_[p] = static_cast<unsigned>(cell);
+    const std::int64_t cell = rows_.cellOf(p.y) * columns_.cells + columns_.cellOf(p.x);
+    cellOfBall_[i] = static_cast<unsigned>(cell);
     ++cellStart_[cell];
+    ++placed;
   }
   // Each cell's count becomes its end offset; filling from the back counts it
   // down to the cell's start and keeps the balls of a cell in index order.
   for (std::size_t c = 1; c < cellCount; ++c) {
     cellStart_[c] += cellStart_[c - 1];
   }
-  cellStart_[cellCount] = static_cast<unsigned>(placed);
+  cellStart_[cellCount] = placed;
   members_.resize(placed);
-  for (std::size_t p = placed; p > 0; --p) {
-    const unsigned i = placed_[p - 1];
-    const Ball& ball = balls[i];
-    const std::int64_t rank =
-        std::int64_t{std::abs(ball.radius)} * 0x100000000ll + (0xFFFFFFFFll - i);
-    members_[--cellStart_[cellOfPlaced_[p - 1]]] =
-        Entry{ball.position.x, ball.position.y, static_cast<double>(ball.radius), rank};
+  for (std::size_t i = balls.size(); i-- > 0;) {
+    if (cellOfBall_[i] != unplaced) {
+      const Ball& ball = balls[i];
+      members_[--cellStart_[cellOfBall_[i]]] =
+          Entry{ball.position.x, ball.position.y, ball.radius, static_cast<std::uint32_t>(i)};
+    }
   }
 }
 
@@ -121,9 +118,10 @@ void ContactGrid::findPairs() {
   pairs_.clear();
   for (const Entry& ball : members_) {
     const Vector2D centre(ball.x, ball.y);
+    const std::int64_t rank = ball.rank();
     // Any ball no larger than this one that it touches lies within twice its
     // radius; the margin covers rounding.
-    const double reach = 2.0 * std::abs(ball.radius) + reachMargin;
+    const double reach = 2.0 * std::abs(static_cast<double>(ball.radius)) + reachMargin;
     const std::int64_t left = columns_.cellOf(ball.x - reach);
     const std::int64_t right = columns_.cellOf(ball.x + reach);
     const std::int64_t top = rows_.cellOf(ball.y - reach);
@@ -134,13 +132,14 @@ void ContactGrid::findPairs() {
       const unsigned last = cellStart_[row * columns_.cells + right + 1];
       for (unsigned m = first; m < last; ++m) {
         const Entry& other = members_[m];
-        const double radiusSum = ball.radius + other.radius;
+        // Exact: the sum of two ints, as a double.
+        const double radiusSum = static_cast<double>(ball.radius) + other.radius;
         const bool touches =
             distanceSquared(centre, Vector2D(other.x, other.y)) <= square(radiusSum);
         // One rarely taken branch instead of an unpredictable one per candidate.
-        if ((other.rank < ball.rank) & touches) {
-          pairs_.push_back(ball.index());
-          pairs_.push_back(other.index());
+        if ((other.rank() < rank) & touches) {
+          pairs_.push_back(ball.index);
+          pairs_.push_back(other.index);
         }
       }
     }

@@ -36,17 +36,21 @@ class ContactGrid {
   }
 
  private:
-  // A placed ball as the search sees it.
+  // A placed ball as the search sees it, kept small: the grid is rebuilt every
+  // sub-step and should stay in cache alongside the balls.
   struct Entry {
     double x;
     double y;
-    double radius;  // exact, so adding two gives the integer sum exactly
+    std::int32_t radius;
+    std::uint32_t index;
+
     // Size in the high half, the index counted down in the low half: a ball
     // looks for the balls of lower rank, so each pair is found once, by its
     // larger ball (or, between equals, by the lower index).
-    std::int64_t rank;
-
-    unsigned index() const { return 0xFFFFFFFFu - static_cast<unsigned>(rank & 0xFFFFFFFF); }
+    std::int64_t rank() const {
+      return std::int64_t{radius < 0 ? -std::int64_t{radius} : radius} << 32 |
+             (0xFFFFFFFFll - index);
+    }
   };
 
   // One axis of the window: cells of a given size from an origin, the outer
@@ -78,12 +82,11 @@ class ContactGrid {
   Axis rows_{0.0, 1.0, 1};
   std::size_t plannedCount_ = 0;
   unsigned buildsSincePlan_ = 0;
-  std::vector<double> sample_;    // coordinates along one axis, for planning
-  std::vector<unsigned> placed_;  // balls with finite coordinates, ascending
-  std::vector<unsigned> cellOfPlaced_;
-  std::vector<unsigned> cellStart_;  // cell c holds members_[start[c], start[c + 1])
-  std::vector<Entry> members_;       // placed balls grouped by cell, ascending index within
-  std::vector<unsigned> pairs_;      // touching pairs, two indices each
+  std::vector<double> sample_;        // coordinates along one axis, for planning
+  std::vector<unsigned> cellOfBall_;  // or unplaced, for a non-finite coordinate
+  std::vector<unsigned> cellStart_;   // cell c holds members_[start[c], start[c + 1])
+  std::vector<Entry> members_;        // placed balls grouped by cell, ascending index within
+  std::vector<unsigned> pairs_;       // touching pairs, two indices each
   std::vector<unsigned> neighbourStart_;
   std::vector<unsigned> neighbours_;
 };
