@@ -6,7 +6,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xsession import TITLE, Screenshot, XServer  # noqa: E402
+from xserver import TITLE, Screenshot, XServer  # noqa: E402
 
 
 def main(program, output):

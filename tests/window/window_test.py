@@ -8,7 +8,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from xsession import TITLE, Screenshot, XServer, centre, close_window, components  # noqa: E402
+from xserver import TITLE, Screenshot, XServer, centre, close_window, components  # noqa: E402
 
 PROGRAM = os.environ.get("BRIVOLT", "brivolt")
 WHITE, BLACK, RED, BLUE = (255, 255, 255), (0, 0, 0), (255, 0, 0), (0, 0, 255)
