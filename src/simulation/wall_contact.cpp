@@ -11,7 +11,7 @@ constexpr double pushGain = 0.06;
 constexpr double contactDamping = 0.96;
 constexpr double minimumManhattanLength = 0.01;
 // Rounding keeps the computed nearest point within far less than this of the
-// segment's bounding box, so the cull never skips a wall that could touch.
+// segment's bounding box and line, so the cull never skips a wall that could touch.
 constexpr double cullMargin = 1.0;
 
 // The line through start with the given slope, parametrised by its first
@@ -94,21 +94,43 @@ void resolveWallContact(Ball& ball, const Wall& wall) {
   ball.velocity *= contactDamping;
 }
 
-bool wallWithinReach(const Wall& wall, const Vector2D& centre, double reach) {
-  const double left = std::min(wall.start.x, wall.end.x) - reach;
-  const double right = std::max(wall.start.x, wall.end.x) + reach;
-  const double top = std::min(wall.start.y, wall.end.y) - reach;
-  const double bottom = std::max(wall.start.y, wall.end.y) + reach;
-  return centre.x >= left && centre.x <= right && centre.y >= top && centre.y <= bottom;
+WallShape WallShape::of(const Wall& wall) {
+  WallShape shape{std::min(wall.start.x, wall.end.x),
+                  std::max(wall.start.x, wall.end.x),
+                  std::min(wall.start.y, wall.end.y),
+                  std::max(wall.start.y, wall.end.y),
+                  0.0,
+                  0.0,
+                  0.0};
+  const double dx = wall.end.x - wall.start.x;
+  const double dy = wall.end.y - wall.start.y;
+  const double length = std::sqrt(dx * dx + dy * dy);
+  if (length > 0.0 && std::isfinite(length)) {
+    shape.normalX = -dy / length;
+    shape.normalY = dx / length;
+    shape.offset = shape.normalX * wall.start.x + shape.normalY * wall.start.y;
+  }
+  return shape;
+}
+
+bool WallShape::withinReach(const Vector2D& centre, double reach) const {
+  const bool inBox = centre.x >= left - reach && centre.x <= right + reach &&
+                     centre.y >= top - reach && centre.y <= bottom + reach;
+  const double lineDistance = std::abs(normalX * centre.x + normalY * centre.y - offset);
+  return inBox && !(lineDistance > reach);
+}
+
+double contactReach(const Ball& ball) {
+  return std::abs(static_cast<double>(ball.radius)) + cullMargin;
 }
 
 // Contacts are applied in wall-index order, each on the velocity the previous
 // one left, so a ball in a corner is damped once per wall it touches.
 void resolveWallCollisions(unsigned ballIndex) {
   Ball& ball = balls[ballIndex];
-  const double reach = std::abs(static_cast<double>(ball.radius)) + cullMargin;
+  const double reach = contactReach(ball);
   for (unsigned i = 0; i < walls.size(); ++i) {
-    if (wallWithinReach(walls[i], ball.position, reach)) {
+    if (WallShape::of(walls[i]).withinReach(ball.position, reach)) {
       resolveWallContact(ball, walls[i]);
     }
   }
@@ -117,10 +139,6 @@ void resolveWallCollisions(unsigned ballIndex) {
 namespace {
 constexpr double wallCellSize = 32.0;
 constexpr double maximumCellsPerSide = 256.0;
-
-double reachOf(const Ball& ball) {
-  return std::abs(static_cast<double>(ball.radius)) + cullMargin;
-}
 }  // namespace
 
 std::int64_t WallIndex::column(double x) const {
@@ -140,7 +158,7 @@ std::int64_t WallIndex::row(double y) const {
 void WallIndex::build(const std::vector<Wall>& walls, const std::vector<Ball>& balls) {
   double reach = cullMargin;
   for (const Ball& ball : balls) {
-    reach = std::max(reach, reachOf(ball));
+    reach = std::max(reach, contactReach(ball));
   }
   const double infinity = std::numeric_limits<double>::infinity();
   left_ = top_ = infinity;
@@ -153,22 +171,7 @@ void WallIndex::build(const std::vector<Wall>& walls, const std::vector<Ball>& b
   }
   shapes_.clear();
   for (const Wall& wall : walls) {
-    const double dx = wall.end.x - wall.start.x;
-    const double dy = wall.end.y - wall.start.y;
-    const double length = std::sqrt(dx * dx + dy * dy);
-    Shape shape{std::min(wall.start.x, wall.end.x),
-                std::max(wall.start.x, wall.end.x),
-                std::min(wall.start.y, wall.end.y),
-                std::max(wall.start.y, wall.end.y),
-                0.0,
-                0.0,
-                0.0};
-    if (length > 0.0 && std::isfinite(length)) {
-      shape.normalX = -dy / length;
-      shape.normalY = dx / length;
-      shape.offset = shape.normalX * wall.start.x + shape.normalY * wall.start.y;
-    }
-    shapes_.push_back(shape);
+    shapes_.push_back(WallShape::of(wall));
   }
   const double extent = std::max(right_ - left_, bottom_ - top_);
   // Walls that reach infinity cannot be gridded; then every wall is looked at.
@@ -177,9 +180,8 @@ void WallIndex::build(const std::vector<Wall>& walls, const std::vector<Ball>& b
     return;
   }
   inverseCellSize_ = 1.0 / std::max(wallCellSize, extent / maximumCellsPerSide);
-  columns_ = rows_ = std::numeric_limits<std::int64_t>::max();
-  columns_ = column(right_) + 1;
-  rows_ = row(bottom_) + 1;
+  columns_ = static_cast<std::int64_t>(std::floor((right_ - left_) * inverseCellSize_)) + 1;
+  rows_ = static_cast<std::int64_t>(std::floor((bottom_ - top_) * inverseCellSize_)) + 1;
 
   cellStart_.assign(static_cast<std::size_t>(columns_ * rows_) + 1, 0);
   wallsInCell_.clear();
@@ -218,10 +220,10 @@ void WallIndex::build(const std::vector<Wall>& walls, const std::vector<Ball>& b
 
 void WallIndex::resolveContacts(Ball& ball, const std::vector<Wall>& walls) const {
   const Vector2D centre = ball.position;
-  const double reach = reachOf(ball);
+  const double reach = contactReach(ball);
   if (everyWall_) {
     for (const Wall& wall : walls) {
-      if (wallWithinReach(wall, centre, reach)) {
+      if (WallShape::of(wall).withinReach(centre, reach)) {
         resolveWallContact(ball, wall);
       }
     }
@@ -232,14 +234,7 @@ void WallIndex::resolveContacts(Ball& ball, const std::vector<Wall>& walls) cons
   }
   const std::size_t cell = static_cast<std::size_t>(row(centre.y) * columns_ + column(centre.x));
   for (unsigned i = cellStart_[cell]; i < cellStart_[cell + 1]; ++i) {
-    const Shape& shape = shapes_[wallsInCell_[i]];
-    const bool inBox = centre.x >= shape.left - reach && centre.x <= shape.right + reach &&
-                       centre.y >= shape.top - reach && centre.y <= shape.bottom + reach;
-    // The nearest point lies on the wall's line, up to rounding far below the
-    // margin, so a centre farther than reach from the line cannot touch.
-    const double lineDistance =
-        std::abs(shape.normalX * centre.x + shape.normalY * centre.y - shape.offset);
-    if (inBox && !(lineDistance > reach)) {
+    if (shapes_[wallsInCell_[i]].withinReach(centre, reach)) {
       resolveWallContact(ball, walls[wallsInCell_[i]]);
     }
   }

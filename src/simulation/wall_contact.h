@@ -10,10 +10,24 @@
 // velocity away from it and damps it. Changes nothing but ball.velocity.
 void resolveWallContact(Ball& ball, const Wall& wall);
 
-// False when the centre lies outside the wall's bounding box grown by reach on
-// every side. With reach at least one pixel more than the radius such a wall
-// cannot touch the ball, so skipping it changes nothing.
-bool wallWithinReach(const Wall& wall, const Vector2D& centre, double reach);
+// What the cull needs of a wall: its bounding box, and its line as a unit normal
+// and offset (all zero for a wall without direction, whose line culls nothing).
+struct WallShape {
+  double left, right, top, bottom;
+  double normalX, normalY, offset;
+
+  static WallShape of(const Wall& wall);
+
+  // False when the centre lies farther than reach outside the bounding box or
+  // from the line. The nearest point that the contact computes lies on both, up
+  // to rounding far below a pixel, so with reach at least a pixel more than the
+  // radius a wall culled here cannot touch the ball, and skipping it changes
+  // nothing.
+  bool withinReach(const Vector2D& centre, double reach) const;
+};
+
+// How far from a ball's centre a wall can touch it, with the margin the cull needs.
+double contactReach(const Ball& ball);
 
 // Which walls can come within reach of a ball centred in each cell of a coarse
 // grid over the walls. It serves while the walls and the ball sizes stay as
@@ -27,13 +41,6 @@ class WallIndex {
   void resolveContacts(Ball& ball, const std::vector<Wall>& walls) const;
 
  private:
-  // What the cull needs of a wall: its bounding box, and its line as a unit
-  // normal and offset (all zero for a wall without direction, which culls nothing).
-  struct Shape {
-    double left, right, top, bottom;
-    double normalX, normalY, offset;
-  };
-
   std::int64_t column(double x) const;
   std::int64_t row(double y) const;
 
@@ -43,5 +50,5 @@ class WallIndex {
   std::int64_t columns_ = 1, rows_ = 1;
   std::vector<unsigned> cellStart_;    // cell c lists wallsInCell_[start[c], start[c + 1])
   std::vector<unsigned> wallsInCell_;  // ascending wall index within a cell
-  std::vector<Shape> shapes_;
+  std::vector<WallShape> shapes_;
 };
