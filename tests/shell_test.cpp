@@ -4,23 +4,11 @@
 
 #include "app/controls.h"
 #include "app/disc_pixels.h"
-#include "app/scene.h"
 #include "support/world_fixture.h"
 
 namespace {
 
-using Scene = WorldTest;
 using Controls = WorldTest;
-
-TEST_F(Scene, BuildsTheArenaAndTheFourBalls) {
-  buildScene();
-  ASSERT_EQ(walls.size(), 15u);
-  ASSERT_EQ(balls.size(), 4u);
-  EXPECT_EQ(balls[0].radius, 16);
-  EXPECT_EQ(balls[0].mass, 10.0);
-  EXPECT_EQ(balls[3].radius, 6);
-  EXPECT_EQ(balls[3].mass, 1.0);
-}
 
 TEST_F(Controls, ArrowKeysSetThrustComponents) {
   applyArrowKeys(false, true, true);

@@ -1,10 +1,10 @@
+#include "simulation/push_direction.h"
 #include "simulation/simulation.h"
 #include "world/world.h"
 
 namespace {
 constexpr double stiffness = 0.002;
 constexpr double contactDamping = 0.999;
-constexpr double minimumManhattanLength = 0.01;
 }  // namespace
 
 // A penalty push rather than a bounce: it grows with the overlap of the squared
@@ -14,22 +14,8 @@ void resolveBallCollision(unsigned a, unsigned b) {
   Ball& pushed = balls[a];
   const Ball& other = balls[b];
 
-  Vector2D lineSegment = pushed.position - other.position;
-  Vector2D repelForce(0.0, 0.0);
-  Vector2D repelDirection(1.0, 1.0);
-  if (lineSegment.x < 0) {
-    repelDirection.x = -1.0;
-    lineSegment.x = lineSegment.x * -1.0;
-  }
-  if (lineSegment.y < 0) {
-    repelDirection.y = -1.0;
-    lineSegment.y = lineSegment.y * -1.0;
-  }
-  const double manhattanLength = lineSegment.x + lineSegment.y;
   // Centres (almost) on top of each other give no direction to push along.
-  if (manhattanLength > minimumManhattanLength) {
-    repelForce = lineSegment / manhattanLength;
-  }
+  auto [repelForce, repelDirection] = pushDirection(pushed.position - other.position);
   repelForce *= repelDirection;
 
   const double d2 = distanceSquared(pushed.position, other.position);

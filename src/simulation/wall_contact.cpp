@@ -4,12 +4,12 @@
 #include <cmath>
 #include <limits>
 
+#include "simulation/push_direction.h"
 #include "simulation/simulation.h"
 
 namespace {
 constexpr double pushGain = 0.06;
 constexpr double contactDamping = 0.96;
-constexpr double minimumManhattanLength = 0.01;
 // Rounding keeps the computed nearest point within far less than this of the
 // segment's bounding box and line, so the cull never skips a wall that could touch.
 constexpr double cullMargin = 1.0;
@@ -71,23 +71,9 @@ void resolveWallContact(Ball& ball, const Wall& wall) {
   if (!(d2 < radiusSquared)) {
     return;
   }
-  Vector2D lineSegment = ball.position - xy;
-  Vector2D repelDirection(1.0, 1.0);
-  if (lineSegment.x < 0.0) {
-    repelDirection.x = -1.0;
-    lineSegment.x = lineSegment.x * -1.0;
-  }
-  if (lineSegment.y < 0.0) {
-    repelDirection.y = -1.0;
-    lineSegment.y = lineSegment.y * -1.0;
-  }
-  const double sumXY = lineSegment.x + lineSegment.y;
   // A centre lying on the wall gives no direction: that contact pushes nothing
   // and only damps.
-  Vector2D repelForce(0.0, 0.0);
-  if (sumXY > minimumManhattanLength) {
-    repelForce = lineSegment / sumXY;
-  }
+  auto [repelForce, repelDirection] = pushDirection(ball.position - xy);
   const double overlap = distanceSquared(ball.position, xy) - radiusSquared;
   repelForce *= repelDirection * overlap;
   ball.velocity -= repelForce * pushGain;
