@@ -1,5 +1,6 @@
 #include <allegro.h>
 
+#include <atomic>
 #include <cstdio>
 
 #include "app/controls.h"
