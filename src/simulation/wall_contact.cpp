@@ -110,16 +110,21 @@ double contactReach(const Ball& ball) {
   return std::abs(static_cast<double>(ball.radius)) + cullMargin;
 }
 
+namespace {
+void resolveEveryWall(Ball& ball, const std::vector<Wall>& walls) {
+  const double reach = contactReach(ball);
+  for (const Wall& wall : walls) {
+    if (WallShape::of(wall).withinReach(ball.position, reach)) {
+      resolveWallContact(ball, wall);
+    }
+  }
+}
+}  // namespace
+
 // Contacts are applied in wall-index order, each on the velocity the previous
 // one left, so a ball in a corner is damped once per wall it touches.
 void resolveWallCollisions(unsigned ballIndex) {
-  Ball& ball = balls[ballIndex];
-  const double reach = contactReach(ball);
-  for (unsigned i = 0; i < walls.size(); ++i) {
-    if (WallShape::of(walls[i]).withinReach(ball.position, reach)) {
-      resolveWallContact(ball, walls[i]);
-    }
-  }
+  resolveEveryWall(balls[ballIndex], walls);
 }
 
 namespace {
@@ -208,11 +213,7 @@ void WallIndex::resolveContacts(Ball& ball, const std::vector<Wall>& walls) cons
   const Vector2D centre = ball.position;
   const double reach = contactReach(ball);
   if (everyWall_) {
-    for (const Wall& wall : walls) {
-      if (WallShape::of(wall).withinReach(centre, reach)) {
-        resolveWallContact(ball, wall);
-      }
-    }
+    resolveEveryWall(ball, walls);
     return;
   }
   if (!(centre.x >= left_ && centre.x <= right_ && centre.y >= top_ && centre.y <= bottom_)) {

@@ -128,26 +128,24 @@ class Sandbox(unittest.TestCase):
         changed = [len(a ^ b) / len(a | b) for a, b in ((first, second), (second, third))]
         self.assertGreater(max(changed), 0.5)
 
+    def red_centre_while_holding(self, key, seconds):
+        """Where the red ball is after the key has been held for a while, still held."""
+        self.server.xdotool("keydown", key)
+        time.sleep(seconds)
+        position = self.red_centre()
+        self.server.xdotool("keyup", key)
+        return position
+
     def test_arrow_keys_push_the_red_ball(self):
-        x0, y0 = self.red_centre()
-        self.server.xdotool("keydown", "Up")
-        time.sleep(0.5)
-        _, lifted = self.red_centre()
-        self.server.xdotool("keyup", "Up")
+        _, y0 = self.red_centre()
+        _, lifted = self.red_centre_while_holding("Up", 0.5)
         self.assertLess(lifted, y0 - 100)
         time.sleep(1.5)
 
         x1, _ = self.red_centre()
-        self.server.xdotool("keydown", "Left")
-        time.sleep(0.3)
-        left, _ = self.red_centre()
-        self.server.xdotool("keyup", "Left")
+        left, _ = self.red_centre_while_holding("Left", 0.3)
         self.assertLess(left, x1 - 50)
-
-        self.server.xdotool("keydown", "Right")
-        time.sleep(0.3)
-        right, _ = self.red_centre()
-        self.server.xdotool("keyup", "Right")
+        right, _ = self.red_centre_while_holding("Right", 0.3)
         self.assertGreater(right, left + 50)
 
     def test_escape_ends_the_program(self):
