@@ -1,6 +1,6 @@
 #include <cmath>
 
-#include "simulation/contact_grid.h"
+#include "simulation/contact_lists.h"
 #include "simulation/simulation.h"
 #include "simulation/wall_contact.h"
 #include "world/world.h"
@@ -15,46 +15,37 @@ constexpr double length = 100.0;
 constexpr double spinPerFrame = 0.005;
 constexpr unsigned subStepsPerFrame = 10;
 constexpr double damping = 0.999;
-// Below this many balls the exhaustive search is cheaper than building a grid.
-constexpr unsigned gridThreshold = 24;
 
-ContactGrid grid;
-WallIndex wallIndex;
+ContactLists lists;
 
 bool touches(unsigned j, unsigned k) {
   const double radiusSum = static_cast<double>(balls[j].radius + balls[k].radius);
   return distanceSquared(balls[j].position, balls[k].position) <= square(radiusSum);
 }
 
-// Visits every ordered touching pair (j, k), j ascending and, for each j, k
-// ascending. Only velocities change here, so the touching set stays fixed for
-// the whole pass and may be found up front.
+// Every ordered touching pair (j, k), j ascending and, for each j, k ascending,
+// as a loop over all pairs would visit them; the lists hold every touching k.
 void pairPass() {
-  const unsigned count = static_cast<unsigned>(balls.size());
-  if (count < gridThreshold) {
-    for (unsigned j = 0; j < count; ++j) {
-      for (unsigned k = 0; k < count; ++k) {
-        if (k != j && touches(j, k)) {
-          resolveBallCollision(j, k);
-        }
+  lists.refreshPartners(balls);
+  for (unsigned j = 0; j < balls.size(); ++j) {
+    for (unsigned k : lists.partners(j)) {
+      if (touches(j, k)) {
+        resolveBallCollision(j, k);
       }
-    }
-    return;
-  }
-  grid.build(balls);
-  for (unsigned j = 0; j < count; ++j) {
-    for (unsigned k : grid.touching(j)) {
-      resolveBallCollision(j, k);
     }
   }
 }
 
 void integrationPass() {
   for (unsigned i = 0; i < balls.size(); ++i) {
-    balls[i].velocity += gravity;
-    wallIndex.resolveContacts(balls[i], walls);
-    balls[i].position += balls[i].velocity;
-    balls[i].velocity *= damping;
+    Ball& ball = balls[i];
+    ball.velocity += gravity;
+    for (unsigned w : lists.wallsNear(i, ball, walls)) {
+      resolveWallContact(ball, walls[w]);
+    }
+    ball.position += ball.velocity;
+    ball.velocity *= damping;
+    lists.moved(i, ball.position);
   }
 }
 }  // namespace
@@ -72,8 +63,8 @@ void updateFrame() {
 }
 
 void stepPhysics() {
-  // Walls and ball sizes stay fixed for the whole run of sub-steps.
-  wallIndex.build(walls, balls);
+  // Walls stay fixed for the whole run of sub-steps, and only positions change.
+  lists.prepare(balls, walls);
   for (unsigned step = 0; step < subStepsPerFrame; ++step) {
     pairPass();
     integrationPass();
