@@ -1,8 +1,12 @@
-// Frame cost of the standard arena filled with small balls, for the grid contact
-// search of the program and for the exhaustive search it replaces.
+// Frame cost of the scenes users make, side by side with its floor (the same
+// frames with every touching pair and wall handed over for free) and with the
+// exhaustive search. Each timed run is a few consecutive frames from one state.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
+#include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 #include "app/scene.h"
@@ -13,85 +17,153 @@
 
 namespace {
 
+constexpr int timedFrames = 10;
+constexpr int settleFrames = 300;
+
 struct Snapshot {
   std::vector<Ball> balls;
   std::vector<Wall> walls;
   double spinAngle;
+
+  static Snapshot take() { return Snapshot{::balls, ::walls, ::spinAngle}; }
+  void restore() const {
+    ::balls = balls;
+    ::walls = walls;
+    ::spinAngle = spinAngle;
+  }
 };
 
-// The four balls of the start, or ball 0 and radius-6 balls on the points of a
-// 13-pixel grid, filled row by row from the top of the arena, all at rest; then
-// settled for some frames, which piles the balls up on the floor.
-Snapshot arena(int count, int settleFrames) {
+void settle(int frames) {
+  for (int frame = 0; frame < frames; ++frame) {
+    updateFrame();
+  }
+}
+
+// Ball 0 and balls on a lattice filled row by row from the top of the arena,
+// at rest, their sizes taken in turn from radii.
+void lattice(int count, double spacing, std::vector<int> radii) {
   balls.clear();
   walls.clear();
   spinAngle = 0.0;
   buildScene();
-  if (count > 4) {
-    balls.erase(balls.begin() + 1, balls.end());
-    for (double y = 23; y < 590 && static_cast<int>(balls.size()) < count; y += 13) {
-      for (double x = 23; x < 790 && static_cast<int>(balls.size()) < count; x += 13) {
-        balls.push_back(Ball(Vector2D(x, y), Vector2D(0.0, 0.0), 6, 1.0));
-      }
+  balls.erase(balls.begin() + 1, balls.end());
+  for (double y = 23; y < 590; y += spacing) {
+    for (double x = 23; x < 790 && static_cast<int>(balls.size()) < count; x += spacing) {
+      const int radius = radii[balls.size() % radii.size()];
+      balls.push_back(Ball(Vector2D(x, y), Vector2D(), radius, radius == 6 ? 1.0 : 5.0));
     }
   }
-  for (int frame = 0; frame < settleFrames; ++frame) {
-    updateFrame();
-  }
-  return Snapshot{balls, walls, spinAngle};
 }
 
-void restore(const Snapshot& snapshot) {
-  balls = snapshot.balls;
-  walls = snapshot.walls;
-  spinAngle = snapshot.spinAngle;
+// Balls that fell out of the arena long ago, at their falling speed, spread
+// over hundreds of thousands of pixels below it or beside it.
+void addFallen(int count, bool beside) {
+  for (int i = 0; i < count; ++i) {
+    const double spread = 300.0 * i;
+    const double x = beside ? (i % 2 == 0 ? -1000.0 - spread : 1800.0 + spread)
+                            : 20.0 + (i * 7919) % 760;
+    const double y = beside ? 100.0 + (i * 37) % 400 : 1000.0 + spread;
+    balls.push_back(Ball(Vector2D(x, y), Vector2D(beside ? 0.3 : 0.0, 4.99), 6, 1.0));
+  }
 }
 
-template <void (*frame)()>
-void frameCost(benchmark::State& state) {
-  const Snapshot start = arena(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
-  // Both searches must agree before either is timed.
-  restore(start);
-  updateFrame();
-  const std::vector<Ball> fast = balls;
-  restore(start);
-  exhaustiveUpdateFrame();
-  if (!sameBits(fast, balls)) {
-    state.SkipWithError("grid and exhaustive search disagree");
-    return;
+struct Scene {
+  std::string name;
+  int balls;
+  std::function<void()> make;
+};
+
+std::vector<Scene> scenes() {
+  std::vector<Scene> all;
+  all.push_back({"start", 4, [] {
+                   lattice(0, 13, {6});
+                   balls.clear();
+                   walls.clear();
+                   buildScene();
+                 }});
+  for (int count : {100, 300, 1000, 2500}) {
+    all.push_back({"falling", count, [count] { lattice(count, 13, {6}); }});
+    all.push_back({"settled", count, [count] {
+                     lattice(count, 13, {6});
+                     settle(settleFrames);
+                   }});
   }
+  all.push_back({"mixed falling", 374, [] { lattice(374, 34, {6, 12, 16}); }});
+  all.push_back({"mixed settled", 374, [] {
+                   lattice(374, 34, {6, 12, 16});
+                   settle(settleFrames);
+                 }});
+  for (bool beside : {false, true}) {
+    all.push_back({beside ? "fallen beside" : "fallen below", 2500, [beside] {
+                     lattice(1500, 13, {6});
+                     settle(settleFrames);
+                     addFallen(1000, beside);
+                   }});
+  }
+  return all;
+}
+
+// Times timedFrames frames from the scene's state; the restore is not timed.
+void timeFrames(benchmark::State& state, const Snapshot& start,
+                const std::function<void(int)>& frame) {
   for (auto _ : state) {
-    // Every timed frame starts from the same state; the copy is not timed.
-    restore(start);
+    start.restore();
     const auto begin = std::chrono::steady_clock::now();
-    frame();
+    for (int f = 0; f < timedFrames; ++f) {
+      frame(f);
+    }
     state.SetIterationTime(
         std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
     benchmark::DoNotOptimize(balls.data());
   }
 }
 
-void gridSearch(benchmark::State& state) {
-  frameCost<updateFrame>(state);
-}
-void exhaustiveSearch(benchmark::State& state) {
-  frameCost<exhaustiveUpdateFrame>(state);
-}
-
-// Ball counts, then frames of settling before the timed frame.
-void scenes(benchmark::internal::Benchmark* benchmark) {
-  for (int count : {4, 100, 800, 2500}) {
-    benchmark->Args({count, 0});
+void registerScene(const Scene& scene) {
+  scene.make();
+  const Snapshot start = Snapshot::take();
+  // What touched, found untimed by the exhaustive search; all three ways of
+  // running the frames must agree before any is timed.
+  auto contacts = std::make_shared<std::vector<SubStepContacts>>();
+  settle(timedFrames);
+  const std::vector<Ball> fast = balls;
+  start.restore();
+  for (int f = 0; f < timedFrames; ++f) {
+    exhaustiveUpdateFrame(contacts.get());
   }
-  for (int count : {800, 2500}) {
-    benchmark->Args({count, 200});
+  const std::vector<Ball> exhaustive = balls;
+  start.restore();
+  for (int f = 0; f < timedFrames; ++f) {
+    replayFrame(contacts->data() + 10 * f);
   }
-  benchmark->ArgNames({"balls", "settled"})->Unit(benchmark::kMicrosecond)->UseManualTime();
-}
+  const bool agree = sameBits(fast, exhaustive) && sameBits(balls, exhaustive);
 
-BENCHMARK(gridSearch)->Apply(scenes);
-BENCHMARK(exhaustiveSearch)->Apply(scenes);
+  const std::string suffix = "/" + scene.name + "/" + std::to_string(scene.balls);
+  const auto add = [&](const std::string& kind, std::function<void(int)> frame) {
+    benchmark::RegisterBenchmark((kind + suffix).c_str(),
+                                 [start, frame, agree](benchmark::State& state) {
+                                   if (!agree) {
+                                     state.SkipWithError("the searches disagree");
+                                     return;
+                                   }
+                                   timeFrames(state, start, frame);
+                                 })
+        ->UseManualTime()
+        ->Unit(benchmark::kMicrosecond)
+        ->MinTime(0.3);
+  };
+  add("frame", [](int) { updateFrame(); });
+  add("floor", [contacts](int f) { replayFrame(contacts->data() + 10 * f); });
+  add("exhaustive", [](int) { exhaustiveUpdateFrame(); });
+}
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  for (const Scene& scene : scenes()) {
+    registerScene(scene);
+  }
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}

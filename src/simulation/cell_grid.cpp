@@ -4,16 +4,17 @@
 #include <cmath>
 
 namespace {
-// Far beyond any place a ball can reach, and small enough that a neighbour's
-// coordinate never overflows.
-constexpr double farthestCell = 1e15;
+// Far beyond any place a ball can reach, and small enough that a cell
+// coordinate is exact to a hundredth of a cell.
+constexpr double farthestCell = 35184372088832.0;  // 2^45
 }  // namespace
 
-void CellGrid::reset(double cellSize, std::size_t itemCount) {
+void CellGrid::reset(double cellSize) {
   inverseCellSize_ = 1.0 / cellSize;
-  next_.assign(itemCount, none);
-  previous_.assign(itemCount, none);
-  slotOf_.assign(itemCount, none);
+  next_.clear();
+  previous_.clear();
+  slotOf_.clear();
+  placedCount_ = 0;
   slots_.clear();
   rehash(64);
 }
@@ -26,10 +27,13 @@ CellGrid::Cell CellGrid::cellOf(const Vector2D& point) const {
   return Cell{coordinate(point.x), coordinate(point.y)};
 }
 
+// Multiplicative hashing: the high bits of the product mix every bit of both
+// coordinates.
 std::size_t CellGrid::hash(const Cell& cell) const {
-  const std::uint64_t mixed = static_cast<std::uint64_t>(cell.x) * 0x9E3779B97F4A7C15ull ^
-                              static_cast<std::uint64_t>(cell.y) * 0xC2B2AE3D27D4EB4Full;
-  return static_cast<std::size_t>(mixed ^ mixed >> 29) & (slots_.size() - 1);
+  const std::uint64_t mixed = (static_cast<std::uint64_t>(cell.x) * 0x9E3779B97F4A7C15ull +
+                               static_cast<std::uint64_t>(cell.y)) *
+                              0xC2B2AE3D27D4EB4Full;
+  return static_cast<std::size_t>(mixed >> shift_);
 }
 
 std::size_t CellGrid::find(const Cell& cell) const {
@@ -46,12 +50,12 @@ std::size_t CellGrid::find(const Cell& cell) const {
 // Cells stay in the table when their last item leaves; the table is rebuilt
 // from the occupied cells alone when it fills up.
 std::size_t CellGrid::findOrAdd(const Cell& cell) {
-  if (2 * (usedSlots_ + 1) > slots_.size()) {
+  if (4 * (usedSlots_ + 1) > slots_.size()) {
     std::size_t occupied = 0;
     for (const Slot& slot : slots_) {
       occupied += slot.used && slot.head != none;
     }
-    rehash(std::max<std::size_t>(4 * occupied, 64));
+    rehash(8 * occupied);
   }
   std::size_t slot = hash(cell);
   for (; slots_[slot].used; slot = (slot + 1) & (slots_.size() - 1)) {
@@ -66,8 +70,10 @@ std::size_t CellGrid::findOrAdd(const Cell& cell) {
 
 void CellGrid::rehash(std::size_t capacity) {
   std::size_t size = 64;
+  shift_ = 58;
   while (size < capacity) {
     size *= 2;
+    --shift_;
   }
   std::vector<Slot> old = std::move(slots_);
   slots_.assign(size, Slot{Cell{0, 0}, none, false});
@@ -115,6 +121,7 @@ void CellGrid::link(unsigned i, std::size_t slot) {
   }
   slots_[slot].head = i;
   slotOf_[i] = slot;
+  ++placedCount_;
 }
 
 void CellGrid::unlink(unsigned i) {
@@ -130,4 +137,5 @@ void CellGrid::unlink(unsigned i) {
     previous_[next_[i]] = previous_[i];
   }
   slotOf_[i] = none;
+  --placedCount_;
 }

@@ -11,23 +11,30 @@
 // cost of a query does not depend on where the items are.
 //
 // Cell coordinates are clamped to a huge but finite range, which keeps them
-// defined for any finite point. Clamping is monotonic, so two points within one
-// cell width of each other still lie in the same or in neighbouring cells.
+// defined for any finite point. Clamping is monotonic: it only ever brings
+// cells closer, so a query still finds every item within its reach.
 class CellGrid {
  public:
   // Empties the grid and sets the cell width for the items to come.
-  void reset(double cellSize, std::size_t itemCount);
+  void reset(double cellSize);
   // Places item i at a finite point, or moves it there if it is placed already.
   void place(unsigned i, const Vector2D& point);
   void remove(unsigned i);
+  bool empty() const { return placedCount_ == 0; }
+  // How many cells visitWithin looks at for the given reach.
+  std::size_t cellsWithin(double reach) const {
+    const std::int64_t side = 2 * ringsWithin(reach) + 1;
+    return static_cast<std::size_t>(side * side);
+  }
 
-  // Calls visit(k) for every placed item k in the cell of point and in the eight
-  // cells around it: every item within one cell width of point, and some more.
+  // Calls visit(k) for every placed item k within reach of point along both
+  // axes, and for some more: those in the cells that such items can lie in.
   template <typename Visit>
-  void visitNear(const Vector2D& point, Visit visit) const {
+  void visitWithin(const Vector2D& point, double reach, Visit visit) const {
+    const std::int64_t rings = ringsWithin(reach);
     const Cell centre = cellOf(point);
-    for (std::int64_t dy = -1; dy <= 1; ++dy) {
-      for (std::int64_t dx = -1; dx <= 1; ++dx) {
+    for (std::int64_t dy = -rings; dy <= rings; ++dy) {
+      for (std::int64_t dx = -rings; dx <= rings; ++dx) {
         const std::size_t slot = find(Cell{centre.x + dx, centre.y + dy});
         if (slot == none) {
           continue;
@@ -52,6 +59,11 @@ class CellGrid {
   static constexpr unsigned none = 0xFFFFFFFFu;
 
   Cell cellOf(const Vector2D& point) const;
+  // A sixteenth of a cell more than the reach covers any rounding of the cell
+  // coordinates, which stay below 2^45.
+  std::int64_t ringsWithin(double reach) const {
+    return static_cast<std::int64_t>(reach * inverseCellSize_ + 1.0 / 16.0) + 1;
+  }
   std::size_t hash(const Cell& cell) const;
   std::size_t find(const Cell& cell) const;  // the cell's slot, or none
   std::size_t findOrAdd(const Cell& cell);
@@ -61,6 +73,8 @@ class CellGrid {
 
   double inverseCellSize_ = 1.0;
   std::size_t usedSlots_ = 0;
+  std::size_t placedCount_ = 0;
+  int shift_ = 58;           // 64 less the table's size in bits
   std::vector<Slot> slots_;  // open addressing, a power of two long
   std::vector<unsigned> next_, previous_;
   std::vector<std::size_t> slotOf_;  // none for an item not placed

@@ -7,17 +7,39 @@
 namespace {
 // How much farther apart than touching two balls may lie and still be listed.
 // A wider skin means fewer remade lists and more candidates to test.
-constexpr double ballSkin = 1.0;
+constexpr double ballSkin = 3.0;
 // The same for walls; the spokes move up to half a pixel a frame, so a wider
 // skin lets the lists outlast several frames of the wheel.
 constexpr double wallSkin = 4.0;
 // Covers the rounding of every distance compared here, with room to spare.
 constexpr double relativeSlack = 1e-9;
-// Cells a little wider than the widest reach, so that rounding in the cell
-// coordinates can never put a ball within reach two cells away.
+// Balls are sorted into grids by size, radii below 2^c in grid c, so that a few
+// big balls do not make the cells wide for all the small ones.
+constexpr int sizeClasses = 33;
+// Cells an eighth wider than two balls of their grid can reach, so that a ball
+// looks for others of its size in the nine cells around it.
 constexpr double cellWidening = 1.125;
 // Beyond this a coordinate's square could overflow; such walls are never culled.
 constexpr double farthest = 1e100;
+
+int sizeClass(int radius) {
+  auto size = static_cast<unsigned>(radius < 0 ? -static_cast<long long>(radius) : radius);
+  int sizeClass = 0;
+  for (; size > 0; size >>= 1) {
+    ++sizeClass;
+  }
+  return sizeClass;
+}
+
+double largestRadius(int sizeClass) {
+  return std::ldexp(1.0, sizeClass) - 1.0;
+}
+
+// How far a ball of the given radius can be from a ball of size class c that
+// it lists, rounding included.
+double reachOf(double radius, int sizeClass) {
+  return (radius + largestRadius(sizeClass) + ballSkin) * (1.0 + relativeSlack);
+}
 
 bool finite(const Vector2D& p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
@@ -47,16 +69,45 @@ bool ContactLists::withinSkin(unsigned a, unsigned b) const {
   return distanceSquared(reference_[a], reference_[b]) <= square(reach * (1.0 + relativeSlack));
 }
 
+// Where there are fewer balls than cells to look at, looking at every ball is
+// quicker, and finds the same ones.
+template <typename Visit>
+void ContactLists::visitWithinSkin(unsigned i, Visit visit) const {
+  const auto visitIfWithin = [&](unsigned k) {
+    if (k != i && withinSkin(i, k)) {
+      visit(k);
+    }
+  };
+  const double radius = std::abs(static_cast<double>(radius_[i]));
+  std::size_t cells = 0;
+  for (int c = 0; c < sizeClasses; ++c) {
+    if (!grids_[c].empty()) {
+      cells += grids_[c].cellsWithin(reachOf(radius, c));
+    }
+  }
+  if (reference_.size() <= cells) {
+    for (unsigned k = 0; k < reference_.size(); ++k) {
+      if (placed(k)) {
+        visitIfWithin(k);
+      }
+    }
+    return;
+  }
+  for (int c = 0; c < sizeClasses; ++c) {
+    if (!grids_[c].empty()) {
+      grids_[c].visitWithin(reference_[i], reachOf(radius, c), visitIfWithin);
+    }
+  }
+}
+
 void ContactLists::prepare(const std::vector<Ball>& balls, const std::vector<Wall>& walls) {
   const std::size_t known = partners_.size();
-  bool sameBalls = balls.size() >= known;
-  double largestRadius = 0.0;
-  for (std::size_t i = 0; i < balls.size(); ++i) {
-    largestRadius = std::max(largestRadius, std::abs(static_cast<double>(balls[i].radius)));
-    sameBalls = sameBalls && (i >= known || balls[i].radius == radius_[i]);
+  bool sameBalls = !grids_.empty() && balls.size() >= known;
+  for (std::size_t i = 0; i < known && sameBalls; ++i) {
+    sameBalls = balls[i].radius == radius_[i];
   }
-  if (!sameBalls || largestRadius > gridRadius_) {
-    rebuild(balls, largestRadius);
+  if (!sameBalls) {
+    rebuild(balls);
   } else {
     // Positions may have been set from outside since the last sub-step.
     for (unsigned i = 0; i < known; ++i) {
@@ -76,10 +127,12 @@ void ContactLists::prepare(const std::vector<Ball>& balls, const std::vector<Wal
   prepareWalls(walls);
 }
 
-void ContactLists::rebuild(const std::vector<Ball>& balls, double largestRadius) {
-  gridRadius_ = largestRadius;
+void ContactLists::rebuild(const std::vector<Ball>& balls) {
   wallAllowance_.assign(balls.size(), -1.0);  // a wall list depends on the radius too
-  grid_.reset((2.0 * largestRadius + ballSkin) * cellWidening, balls.size());
+  grids_.resize(sizeClasses);
+  for (int c = 0; c < sizeClasses; ++c) {
+    grids_[c].reset((2.0 * largestRadius(c) + ballSkin) * cellWidening);
+  }
   reference_.clear();
   radius_.clear();
   partners_.resize(balls.size());
@@ -90,16 +143,12 @@ void ContactLists::rebuild(const std::vector<Ball>& balls, double largestRadius)
     radius_.push_back(balls[i].radius);
     partners_[i].clear();
     if (placed(i)) {
-      grid_.place(i, reference_[i]);
+      grids_[sizeClass(radius_[i])].place(i, reference_[i]);
     }
   }
   for (unsigned i = 0; i < balls.size(); ++i) {
     if (placed(i)) {
-      grid_.visitNear(reference_[i], [&](unsigned k) {
-        if (k != i && withinSkin(i, k)) {
-          partners_[i].push_back(k);
-        }
-      });
+      visitWithinSkin(i, [&](unsigned k) { partners_[i].push_back(k); });
       std::sort(partners_[i].begin(), partners_[i].end());
     }
   }
@@ -113,7 +162,9 @@ void ContactLists::refreshPartners(const std::vector<Ball>& balls) {
 }
 
 // Takes ball i out of the lists and puts it back at its new reference point.
+long relocations = 0;
 void ContactLists::relocate(unsigned i, const Vector2D& position) {
+  ++relocations;
   for (unsigned k : partners_[i]) {
     std::vector<unsigned>& list = partners_[k];
     list.erase(std::lower_bound(list.begin(), list.end(), i));
@@ -122,17 +173,16 @@ void ContactLists::relocate(unsigned i, const Vector2D& position) {
   stale_[i] = false;
   reference_[i] = position;
   // A non-finite centre makes every distance infinite or NaN: it touches nothing.
+  CellGrid& grid = grids_[sizeClass(radius_[i])];
   if (!placed(i)) {
-    grid_.remove(i);
+    grid.remove(i);
     return;
   }
-  grid_.place(i, position);
-  grid_.visitNear(position, [&](unsigned k) {
-    if (k != i && withinSkin(i, k)) {
-      partners_[i].push_back(k);
-      std::vector<unsigned>& list = partners_[k];
-      list.insert(std::upper_bound(list.begin(), list.end(), i), i);
-    }
+  grid.place(i, position);
+  visitWithinSkin(i, [&](unsigned k) {
+    partners_[i].push_back(k);
+    std::vector<unsigned>& list = partners_[k];
+    list.insert(std::upper_bound(list.begin(), list.end(), i), i);
   });
   std::sort(partners_[i].begin(), partners_[i].end());
 }

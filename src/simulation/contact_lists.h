@@ -59,14 +59,16 @@ class ContactLists {
 
   bool placed(unsigned i) const;
   bool withinSkin(unsigned a, unsigned b) const;
-  void rebuild(const std::vector<Ball>& balls, double largestRadius);
+  void rebuild(const std::vector<Ball>& balls);
+  // Calls visit(k) for every other placed ball k within the skin of ball i.
+  template <typename Visit>
+  void visitWithinSkin(unsigned i, Visit visit) const;
   void relocate(unsigned i, const Vector2D& position);
   void prepareWalls(const std::vector<Wall>& walls);
   const std::vector<unsigned>& remakeWallList(unsigned i, const Ball& ball,
                                               const std::vector<Wall>& walls);
 
-  CellGrid grid_;
-  double gridRadius_ = -1.0;  // the largest radius the cells are wide enough for
+  std::vector<CellGrid> grids_;  // by size class
   std::vector<Vector2D> reference_;
   std::vector<int> radius_;
   std::vector<std::vector<unsigned>> partners_;
