@@ -2,17 +2,24 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <limits>
 
 namespace {
 // How much farther apart than touching two balls may lie and still be listed.
 // A wider skin means fewer remade lists and more candidates to test.
-constexpr double ballSkin = 3.0;
+constexpr double ballSkin = 2.0;
 // The same for walls; the spokes move up to half a pixel a frame, so a wider
 // skin lets the lists outlast several frames of the wheel.
 constexpr double wallSkin = 4.0;
-// Covers the rounding of every distance compared here, with room to spare.
+// Cover the rounding of every distance compared here, with room to spare: of
+// the distances themselves, and of the drift's coordinates.
 constexpr double relativeSlack = 1e-9;
+constexpr double driftSlack = 1e-12;
+// The drift stops short of this, so that its rounding stays far below a pixel.
+constexpr double farthestDrift = 1e9;
+// The drift follows the median step of this many balls, spread over them all.
+constexpr std::size_t driftSample = 15;
 // Balls are sorted into grids by size, radii below 2^c in grid c, so that a few
 // big balls do not make the cells wide for all the small ones.
 constexpr int sizeClasses = 33;
@@ -32,13 +39,13 @@ int sizeClass(int radius) {
 }
 
 double largestRadius(int sizeClass) {
-  return std::ldexp(1.0, sizeClass) - 1.0;
+  return static_cast<double>((std::uint64_t{1} << sizeClass) - 1);
 }
 
 // How far a ball of the given radius can be from a ball of size class c that
 // it lists, rounding included.
 double reachOf(double radius, int sizeClass) {
-  return (radius + largestRadius(sizeClass) + ballSkin) * (1.0 + relativeSlack);
+  return (radius + largestRadius(sizeClass) + ballSkin) * (1.0 + 2.0 * relativeSlack) + 1.0;
 }
 
 bool finite(const Vector2D& p) {
@@ -58,19 +65,25 @@ double segmentDistance(const Vector2D& p, const Wall& wall) {
 }
 }  // namespace
 
-const double ContactLists::halfSkinSquared = square(ballSkin / 2.0 * (1.0 - relativeSlack));
-
 bool ContactLists::placed(unsigned i) const {
   return finite(reference_[i]);
 }
 
-bool ContactLists::withinSkin(unsigned a, unsigned b) const {
-  const double reach = std::abs(static_cast<double>(radius_[a]) + radius_[b]) + ballSkin;
-  return distanceSquared(reference_[a], reference_[b]) <= square(reach * (1.0 + relativeSlack));
+// Where ball i stood in the drifting frame when its list was made.
+Vector2D ContactLists::referencePoint(unsigned i) const {
+  return reference_[i] - driftAtReference_[i];
 }
 
-// Where there are fewer balls than cells to look at, looking at every ball is
-// quicker, and finds the same ones.
+bool ContactLists::withinSkin(unsigned a, unsigned b) const {
+  const Vector2D gap =
+      (reference_[a] - reference_[b]) - (driftAtReference_[a] - driftAtReference_[b]);
+  const double reach = std::abs(static_cast<double>(radius_[a]) + radius_[b]) + ballSkin;
+  const double slack = reach * relativeSlack + driftScale_ * driftSlack;
+  return square(gap.x) + square(gap.y) <= square(reach + slack);
+}
+
+// Where a grid holds fewer balls than there are cells to look at, looking at
+// each of its balls is quicker, and finds the same ones.
 template <typename Visit>
 void ContactLists::visitWithinSkin(unsigned i, Visit visit) const {
   const auto visitIfWithin = [&](unsigned k) {
@@ -79,23 +92,17 @@ void ContactLists::visitWithinSkin(unsigned i, Visit visit) const {
     }
   };
   const double radius = std::abs(static_cast<double>(radius_[i]));
-  std::size_t cells = 0;
-  for (int c = 0; c < sizeClasses; ++c) {
-    if (!grids_[c].empty()) {
-      cells += grids_[c].cellsWithin(reachOf(radius, c));
-    }
-  }
-  if (reference_.size() <= cells) {
-    for (unsigned k = 0; k < reference_.size(); ++k) {
-      if (placed(k)) {
-        visitIfWithin(k);
+  const Vector2D point = referencePoint(i);
+  for (int c : activeClasses_) {
+    const double reach = reachOf(radius, c);
+    if (members_[c].size() <= grids_[c].cellsWithin(reach)) {
+      for (unsigned k : members_[c]) {
+        if (placed(k)) {
+          visitIfWithin(k);
+        }
       }
-    }
-    return;
-  }
-  for (int c = 0; c < sizeClasses; ++c) {
-    if (!grids_[c].empty()) {
-      grids_[c].visitWithin(reference_[i], reachOf(radius, c), visitIfWithin);
+    } else {
+      grids_[c].visitWithin(point, reach, visitIfWithin);
     }
   }
 }
@@ -115,9 +122,11 @@ void ContactLists::prepare(const std::vector<Ball>& balls, const std::vector<Wal
     }
     for (unsigned i = static_cast<unsigned>(known); i < balls.size(); ++i) {
       reference_.push_back(Vector2D(NAN, NAN));
+      driftAtReference_.push_back(drift_);
       radius_.push_back(balls[i].radius);
       partners_.emplace_back();
       stale_.push_back(false);
+      join(i);
       relocate(i, balls[i].position);
     }
   }
@@ -133,17 +142,22 @@ void ContactLists::rebuild(const std::vector<Ball>& balls) {
   for (int c = 0; c < sizeClasses; ++c) {
     grids_[c].reset((2.0 * largestRadius(c) + ballSkin) * cellWidening);
   }
-  reference_.clear();
+  activeClasses_.clear();
+  members_.assign(sizeClasses, {});
+  updateHalfSkin();
+  reference_.assign(balls.size(), Vector2D(NAN, NAN));
+  driftAtReference_.assign(balls.size(), drift_);
   radius_.clear();
   partners_.resize(balls.size());
   stale_.assign(balls.size(), false);
   staleBalls_.clear();
   for (unsigned i = 0; i < balls.size(); ++i) {
-    reference_.push_back(balls[i].position);
     radius_.push_back(balls[i].radius);
     partners_[i].clear();
+    reference_[i] = balls[i].position;
+    join(i);
     if (placed(i)) {
-      grids_[sizeClass(radius_[i])].place(i, reference_[i]);
+      grids_[sizeClass(radius_[i])].place(i, referencePoint(i));
     }
   }
   for (unsigned i = 0; i < balls.size(); ++i) {
@@ -151,6 +165,42 @@ void ContactLists::rebuild(const std::vector<Ball>& balls) {
       visitWithinSkin(i, [&](unsigned k) { partners_[i].push_back(k); });
       std::sort(partners_[i].begin(), partners_[i].end());
     }
+  }
+}
+
+// Enters a new ball in its size class.
+void ContactLists::join(unsigned i) {
+  const int c = sizeClass(radius_[i]);
+  if (members_[c].empty()) {
+    activeClasses_.push_back(c);
+  }
+  members_[c].push_back(i);
+}
+
+void ContactLists::updateHalfSkin() {
+  halfSkinSquared_ =
+      square(std::max(ballSkin / 2.0 * (1.0 - relativeSlack) - driftScale_ * driftSlack, 0.0));
+}
+
+void ContactLists::advanceDrift(const std::vector<Ball>& balls, const Vector2D& gravity) {
+  const std::size_t count = std::min(balls.size(), driftSample);
+  if (count == 0) {
+    return;
+  }
+  const auto median = [&](double Vector2D::*axis) {
+    sample_.clear();
+    for (std::size_t k = 0; k < count; ++k) {
+      const Vector2D& velocity = balls[k * balls.size() / count].velocity;
+      sample_.push_back(velocity.*axis + gravity.*axis);
+    }
+    std::nth_element(sample_.begin(), sample_.begin() + count / 2, sample_.end());
+    return sample_[count / 2];
+  };
+  const Vector2D next = drift_ + Vector2D(median(&Vector2D::x), median(&Vector2D::y));
+  if (std::abs(next.x) <= farthestDrift && std::abs(next.y) <= farthestDrift) {
+    drift_ = next;
+    driftScale_ = std::max({driftScale_, std::abs(next.x), std::abs(next.y)});
+    updateHalfSkin();
   }
 }
 
@@ -162,9 +212,7 @@ void ContactLists::refreshPartners(const std::vector<Ball>& balls) {
 }
 
 // Takes ball i out of the lists and puts it back at its new reference point.
-long relocations = 0;
 void ContactLists::relocate(unsigned i, const Vector2D& position) {
-  ++relocations;
   for (unsigned k : partners_[i]) {
     std::vector<unsigned>& list = partners_[k];
     list.erase(std::lower_bound(list.begin(), list.end(), i));
@@ -172,13 +220,14 @@ void ContactLists::relocate(unsigned i, const Vector2D& position) {
   partners_[i].clear();
   stale_[i] = false;
   reference_[i] = position;
+  driftAtReference_[i] = drift_;
   // A non-finite centre makes every distance infinite or NaN: it touches nothing.
   CellGrid& grid = grids_[sizeClass(radius_[i])];
   if (!placed(i)) {
     grid.remove(i);
     return;
   }
-  grid.place(i, position);
+  grid.place(i, referencePoint(i));
   visitWithinSkin(i, [&](unsigned k) {
     partners_[i].push_back(k);
     std::vector<unsigned>& list = partners_[k];
@@ -206,18 +255,11 @@ void ContactLists::prepareWalls(const std::vector<Wall>& walls) {
   wallsAtReference_ = walls;
   wallMove_ = 0.0;
   wallAlwaysListed_.assign(walls.size(), false);
-  const double infinity = std::numeric_limits<double>::infinity();
-  wallsLeft_ = wallsTop_ = infinity;
-  wallsRight_ = wallsBottom_ = -infinity;
   wallScale_ = 0.0;
   for (std::size_t w = 0; w < walls.size(); ++w) {
     const Wall& wall = walls[w];
     wallAlwaysListed_[w] = !(withinFarthest(wall.start) && withinFarthest(wall.end));
     if (!wallAlwaysListed_[w]) {
-      wallsLeft_ = std::min({wallsLeft_, wall.start.x, wall.end.x});
-      wallsRight_ = std::max({wallsRight_, wall.start.x, wall.end.x});
-      wallsTop_ = std::min({wallsTop_, wall.start.y, wall.end.y});
-      wallsBottom_ = std::max({wallsBottom_, wall.start.y, wall.end.y});
       wallScale_ = std::max({wallScale_, std::abs(wall.start.x), std::abs(wall.start.y),
                              std::abs(wall.end.x), std::abs(wall.end.y)});
     }
@@ -225,8 +267,8 @@ void ContactLists::prepareWalls(const std::vector<Wall>& walls) {
   std::fill(wallAllowance_.begin(), wallAllowance_.end(), -1.0);
 }
 
-// A ball far from every wall may go far before it needs a new list: as far as
-// the box around all walls, less its radius.
+// A ball may go half the way to its nearest wall before its list is remade
+// (or the skin, if that is more), and the list holds the walls within that.
 const std::vector<unsigned>& ContactLists::remakeWallList(unsigned i, const Ball& ball,
                                                           const std::vector<Wall>& walls) {
   const Vector2D p = ball.position;
@@ -239,15 +281,19 @@ const std::vector<unsigned>& ContactLists::remakeWallList(unsigned i, const Ball
     return list;
   }
   const double radius = std::abs(static_cast<double>(ball.radius));
-  const double boxDistance = std::hypot(std::max({wallsLeft_ - p.x, p.x - wallsRight_, 0.0}),
-                                        std::max({wallsTop_ - p.y, p.y - wallsBottom_, 0.0}));
-  const double scale = std::max({std::abs(p.x), std::abs(p.y), wallScale_});
   // Rounding in the contact and here stays far below this.
-  const double margin = 1.0 + relativeSlack * (scale + std::min(boxDistance, farthest));
-  const double allowance = std::min(std::max(wallSkin, boxDistance - radius - margin), farthest);
+  const double margin = 1.0 + relativeSlack * std::max({std::abs(p.x), std::abs(p.y), wallScale_});
+  wallGap_.resize(walls.size());
+  double nearest = std::numeric_limits<double>::infinity();
   for (unsigned w = 0; w < walls.size(); ++w) {
-    if (wallAlwaysListed_[w] ||
-        !(segmentDistance(p, wallsAtReference_[w]) > radius + allowance + margin)) {
+    wallGap_[w] = segmentDistance(p, wallsAtReference_[w]) - radius - margin;
+    if (!wallAlwaysListed_[w]) {
+      nearest = std::min(nearest, wallGap_[w]);
+    }
+  }
+  const double allowance = std::min(std::max(wallSkin, nearest / 2.0), farthest);
+  for (unsigned w = 0; w < walls.size(); ++w) {
+    if (wallAlwaysListed_[w] || !(wallGap_[w] > allowance)) {
       list.push_back(w);
     }
   }

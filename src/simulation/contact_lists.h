@@ -9,14 +9,17 @@
 // walls, that lay near it when its list was made, and a list is remade only
 // when its ball has moved too far since. What makes them exact:
 //
-// Balls. A ball's list holds exactly the balls whose reference points (where
-// each ball stood when its own list was last made) lie within the sum of the
-// radii plus a skin of its own reference point; lists are remade in pairs, so
-// that holds both ways. No ball is ever more than half the skin away from its
-// reference point when a pair pass runs, so two balls that touch now had
-// reference points within the sum of their radii plus the skin: every touching
-// pair is in the lists. Only the balls that moved too far are remade, so a ball
-// flying far from everything costs nothing but its own list.
+// Balls. Distances between balls are measured in a frame that drifts along
+// with the crowd (any drift will do: it moves every ball alike, so it changes
+// no distance between two balls; following the crowd only keeps the lists
+// valid for longer). A ball's list holds exactly the balls whose reference
+// points (where each ball stood in the drifting frame when its own list was
+// last made) lie within the sum of the radii plus a skin of its own; lists are
+// remade in pairs, so that holds both ways. When a pair pass runs, no ball is
+// more than half the skin from its reference point, so two balls that touch
+// then had reference points within the sum of their radii plus the skin: every
+// touching pair is listed. Only the balls that moved too far are remade, so a
+// ball flying far from everything costs no more than its own list.
 //
 // Walls. A ball's wall list holds every wall that lay within its radius plus an
 // allowance of it (at least a skin, more for a ball far from all walls), and it
@@ -28,12 +31,14 @@ class ContactLists {
   // new balls, moved walls, anything set from outside.
   void prepare(const std::vector<Ball>& balls, const std::vector<Wall>& walls);
 
-  // Remakes the ball lists of the balls that moved too far. Call before using
-  // partners() after positions changed.
+  // Remakes the ball lists of the balls that moved too far.
   void refreshPartners(const std::vector<Ball>& balls);
 
   // Every ball that may touch ball j, in ascending order, j itself excluded.
   const std::vector<unsigned>& partners(unsigned j) const { return partners_[j]; }
+
+  // Moves the drifting frame along with the step most balls are about to take.
+  void advanceDrift(const std::vector<Ball>& balls, const Vector2D& gravity);
 
   // Every wall that may touch the ball, in ascending order.
   const std::vector<unsigned>& wallsNear(unsigned i, const Ball& ball,
@@ -48,39 +53,47 @@ class ContactLists {
 
   // Ball i has moved to position.
   void moved(unsigned i, const Vector2D& position) {
-    if (!(distanceSquared(position, reference_[i]) <= halfSkinSquared) && placed(i) && !stale_[i]) {
+    const Vector2D offset = (position - reference_[i]) - (drift_ - driftAtReference_[i]);
+    if (!(square(offset.x) + square(offset.y) <= halfSkinSquared_) && placed(i) && !stale_[i]) {
       stale_[i] = true;
       staleBalls_.push_back(i);
     }
   }
 
  private:
-  static const double halfSkinSquared;
-
   bool placed(unsigned i) const;
+  Vector2D referencePoint(unsigned i) const;
   bool withinSkin(unsigned a, unsigned b) const;
-  void rebuild(const std::vector<Ball>& balls);
-  // Calls visit(k) for every other placed ball k within the skin of ball i.
   template <typename Visit>
   void visitWithinSkin(unsigned i, Visit visit) const;
+  void rebuild(const std::vector<Ball>& balls);
+  void join(unsigned i);
+  void updateHalfSkin();
   void relocate(unsigned i, const Vector2D& position);
   void prepareWalls(const std::vector<Wall>& walls);
   const std::vector<unsigned>& remakeWallList(unsigned i, const Ball& ball,
                                               const std::vector<Wall>& walls);
 
-  std::vector<CellGrid> grids_;  // by size class
-  std::vector<Vector2D> reference_;
+  std::vector<CellGrid> grids_;                 // by size class
+  std::vector<int> activeClasses_;              // the size classes that have balls
+  std::vector<std::vector<unsigned>> members_;  // the balls of each size class
+  Vector2D drift_;
+  double driftScale_ = 0.0;  // the largest drift coordinate so far, for the rounding
+  double halfSkinSquared_ = 0.0;
+  std::vector<Vector2D> reference_;  // where each ball stood when its list was made
+  std::vector<Vector2D> driftAtReference_;
   std::vector<int> radius_;
   std::vector<std::vector<unsigned>> partners_;
   std::vector<char> stale_;
   std::vector<unsigned> staleBalls_;
+  std::vector<double> sample_;
 
   std::vector<Wall> wallsAtReference_;
   std::vector<char> wallAlwaysListed_;  // too far out to reason about: never culled
-  double wallsLeft_ = 0.0, wallsRight_ = 0.0, wallsTop_ = 0.0, wallsBottom_ = 0.0;
   double wallScale_ = 0.0;
   double wallMove_ = 0.0;
   std::vector<Vector2D> wallReference_;
   std::vector<double> wallAllowance_;  // negative: the list must be made
+  std::vector<double> wallGap_;
   std::vector<std::vector<unsigned>> wallList_;
 };

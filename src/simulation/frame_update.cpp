@@ -37,6 +37,7 @@ void pairPass() {
 }
 
 void integrationPass() {
+  lists.advanceDrift(balls, gravity);
   for (unsigned i = 0; i < balls.size(); ++i) {
     Ball& ball = balls[i];
     ball.velocity += gravity;
