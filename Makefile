@@ -6,7 +6,7 @@ JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 BUILD_PACKAGES := cmake g++ make pkg-config liballegro4-dev
 TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev xvfb xdotool x11-apps imagemagick python3
-BENCH_PACKAGES := $(BUILD_PACKAGES) libbenchmark-dev
+BENCH_PACKAGES := $(BUILD_PACKAGES) libbenchmark-dev python3-matplotlib
 
 .PHONY: run test bench build clean
 
@@ -42,7 +42,9 @@ bench:
 	$(call ensure_packages,$(BENCH_PACKAGES))
 	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIVOLT_BENCH=ON -DBRIVOLT_WINDOW=OFF
 	cmake --build $(BENCH_BUILD) -j$(JOBS) --target brivolt_bench
-	./$(BENCH_BUILD)/bench/brivolt_bench --benchmark_repetitions=5 --benchmark_display_aggregates_only=true
+	./$(BENCH_BUILD)/bench/brivolt_bench --benchmark_repetitions=3 \
+	  --benchmark_report_aggregates_only=true --benchmark_out=$(BENCH_BUILD)/frames.json
+	/usr/bin/python3 bench/report.py $(BENCH_BUILD)/frames.json 10 docs/frame_cost.png
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)

@@ -60,8 +60,8 @@ void lattice(int count, double spacing, std::vector<int> radii) {
 void addFallen(int count, bool beside) {
   for (int i = 0; i < count; ++i) {
     const double spread = 300.0 * i;
-    const double x = beside ? (i % 2 == 0 ? -1000.0 - spread : 1800.0 + spread)
-                            : 20.0 + (i * 7919) % 760;
+    const double x =
+        beside ? (i % 2 == 0 ? -1000.0 - spread : 1800.0 + spread) : 20.0 + (i * 7919) % 760;
     const double y = beside ? 100.0 + (i * 37) % 400 : 1000.0 + spread;
     balls.push_back(Ball(Vector2D(x, y), Vector2D(beside ? 0.3 : 0.0, 4.99), 6, 1.0));
   }
@@ -81,7 +81,7 @@ std::vector<Scene> scenes() {
                    walls.clear();
                    buildScene();
                  }});
-  for (int count : {100, 300, 1000, 2500}) {
+  for (int count : {100, 300, 1000, 1500, 2500}) {
     all.push_back({"falling", count, [count] { lattice(count, 13, {6}); }});
     all.push_back({"settled", count, [count] {
                      lattice(count, 13, {6});

@@ -31,6 +31,22 @@ class CellGrid {
   // axes, and for some more: those in the cells that such items can lie in.
   template <typename Visit>
   void visitWithin(const Vector2D& point, double reach, Visit visit) const {
+    visitUntil(point, reach, [&](unsigned k) {
+      visit(k);
+      return true;
+    });
+  }
+
+  // True if no item but i is within reach of point (and none in the cells
+  // that such items can lie in).
+  bool holdsOnly(unsigned i, const Vector2D& point, double reach) const {
+    return visitUntil(point, reach, [i](unsigned k) { return k == i; });
+  }
+
+ private:
+  // Visits as visitWithin does while visit(k) returns true; false if it stopped.
+  template <typename Visit>
+  bool visitUntil(const Vector2D& point, double reach, Visit visit) const {
     const std::int64_t rings = ringsWithin(reach);
     const Cell centre = cellOf(point);
     for (std::int64_t dy = -rings; dy <= rings; ++dy) {
@@ -40,13 +56,15 @@ class CellGrid {
           continue;
         }
         for (unsigned k = slots_[slot].head; k != none; k = next_[k]) {
-          visit(k);
+          if (!visit(k)) {
+            return false;
+          }
         }
       }
     }
+    return true;
   }
 
- private:
   struct Cell {
     std::int64_t x, y;
     bool operator==(const Cell& other) const { return x == other.x && y == other.y; }

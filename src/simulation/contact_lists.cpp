@@ -8,7 +8,7 @@
 namespace {
 // How much farther apart than touching two balls may lie and still be listed.
 // A wider skin means fewer remade lists and more candidates to test.
-constexpr double ballSkin = 2.0;
+constexpr double ballSkin = 3.0;
 // The same for walls; the spokes move up to half a pixel a frame, so a wider
 // skin lets the lists outlast several frames of the wheel.
 constexpr double wallSkin = 4.0;
@@ -16,6 +16,10 @@ constexpr double wallSkin = 4.0;
 // the distances themselves, and of the drift's coordinates.
 constexpr double relativeSlack = 1e-9;
 constexpr double driftSlack = 1e-12;
+// A ball with no other ball near it may move this far before its list is
+// remade: a ball falling far from the crowd is remade every few sub-steps
+// rather than at every one.
+constexpr double lonerAllowance = 64.0;
 // The drift stops short of this, so that its rounding stays far below a pixel.
 constexpr double farthestDrift = 1e9;
 // The drift follows the median step of this many balls, spread over them all.
@@ -113,6 +117,9 @@ void ContactLists::prepare(const std::vector<Ball>& balls, const std::vector<Wal
   for (std::size_t i = 0; i < known && sameBalls; ++i) {
     sameBalls = balls[i].radius == radius_[i];
   }
+  for (std::size_t i = known; i < balls.size() && sameBalls; ++i) {
+    sameBalls = std::abs(static_cast<double>(balls[i].radius)) <= largestRadius_;
+  }
   if (!sameBalls) {
     rebuild(balls);
   } else {
@@ -126,9 +133,11 @@ void ContactLists::prepare(const std::vector<Ball>& balls, const std::vector<Wal
       radius_.push_back(balls[i].radius);
       partners_.emplace_back();
       stale_.push_back(false);
+      loner_.push_back(false);
       join(i);
-      relocate(i, balls[i].position);
+      staleBalls_.push_back(i);
     }
+    refreshPartners(balls);
   }
   wallReference_.resize(balls.size());
   wallAllowance_.resize(balls.size(), -1.0);
@@ -144,6 +153,17 @@ void ContactLists::rebuild(const std::vector<Ball>& balls) {
   }
   activeClasses_.clear();
   members_.assign(sizeClasses, {});
+  largestRadius_ = 0.0;
+  for (const Ball& ball : balls) {
+    largestRadius_ = std::max(largestRadius_, std::abs(static_cast<double>(ball.radius)));
+  }
+  // Reaches every ball that a loner's allowance could concern.
+  lonerReach_ =
+      (2.0 * largestRadius_ + 2.0 * lonerAllowance + ballSkin) * (1.0 + relativeSlack) + 1.0;
+  presence_.reset(lonerReach_ * cellWidening);
+  loners_.reset(lonerReach_ * cellWidening);
+  loner_.assign(balls.size(), false);
+  lonerCount_ = 0;
   updateHalfSkin();
   reference_.assign(balls.size(), Vector2D(NAN, NAN));
   driftAtReference_.assign(balls.size(), drift_);
@@ -158,6 +178,7 @@ void ContactLists::rebuild(const std::vector<Ball>& balls) {
     join(i);
     if (placed(i)) {
       grids_[sizeClass(radius_[i])].place(i, referencePoint(i));
+      presence_.place(i, referencePoint(i));
     }
   }
   for (unsigned i = 0; i < balls.size(); ++i) {
@@ -178,8 +199,9 @@ void ContactLists::join(unsigned i) {
 }
 
 void ContactLists::updateHalfSkin() {
-  halfSkinSquared_ =
-      square(std::max(ballSkin / 2.0 * (1.0 - relativeSlack) - driftScale_ * driftSlack, 0.0));
+  const double rounding = driftScale_ * driftSlack;
+  halfSkinSquared_ = square(std::max(ballSkin / 2.0 * (1.0 - relativeSlack) - rounding, 0.0));
+  lonerAllowanceSquared_ = square(std::max(lonerAllowance * (1.0 - relativeSlack) - rounding, 0.0));
 }
 
 void ContactLists::advanceDrift(const std::vector<Ball>& balls, const Vector2D& gravity) {
@@ -205,35 +227,78 @@ void ContactLists::advanceDrift(const std::vector<Ball>& balls, const Vector2D& 
 }
 
 void ContactLists::refreshPartners(const std::vector<Ball>& balls) {
-  for (unsigned i : staleBalls_) {
-    relocate(i, balls[i].position);
+  // Remaking one list can make another ball stale: it joins the end of these.
+  for (std::size_t s = 0; s < staleBalls_.size(); ++s) {
+    relocate(staleBalls_[s], balls);
   }
   staleBalls_.clear();
 }
 
 // Takes ball i out of the lists and puts it back at its new reference point.
-void ContactLists::relocate(unsigned i, const Vector2D& position) {
+// Loners. Besides the skin, each ball has an allowance: half the skin, or for a
+// loner, a ball that had no other ball within lonerReach_ when it was placed,
+// the larger lonerAllowance. The lists keep to this rule: two balls not listed
+// together have reference points farther apart than the sum of their radii and
+// of their allowances. A ball placed near a loner takes the loner's allowance
+// away first, so the rule holds.
+void ContactLists::becomeLoner(unsigned i, const Vector2D& key) {
+  loner_[i] = true;
+  loners_.place(i, key);
+  ++lonerCount_;
+}
+
+void ContactLists::relocate(unsigned i, const std::vector<Ball>& balls) {
   for (unsigned k : partners_[i]) {
     std::vector<unsigned>& list = partners_[k];
     list.erase(std::lower_bound(list.begin(), list.end(), i));
   }
   partners_[i].clear();
   stale_[i] = false;
-  reference_[i] = position;
+  const bool wasLoner = loner_[i];
+  if (wasLoner) {
+    loner_[i] = false;
+    loners_.remove(i);
+    --lonerCount_;
+  }
+  reference_[i] = balls[i].position;
   driftAtReference_[i] = drift_;
   // A non-finite centre makes every distance infinite or NaN: it touches nothing.
   CellGrid& grid = grids_[sizeClass(radius_[i])];
   if (!placed(i)) {
     grid.remove(i);
+    presence_.remove(i);
     return;
   }
-  grid.place(i, referencePoint(i));
+  const Vector2D key = referencePoint(i);
+  grid.place(i, key);
+  presence_.place(i, key);
+  // A loner is most likely alone still, and then has no partners and no
+  // loners near it to take the allowance from.
+  if (wasLoner && presence_.holdsOnly(i, key, lonerReach_)) {
+    becomeLoner(i, key);
+    return;
+  }
   visitWithinSkin(i, [&](unsigned k) {
     partners_[i].push_back(k);
     std::vector<unsigned>& list = partners_[k];
     list.insert(std::upper_bound(list.begin(), list.end(), i), i);
   });
   std::sort(partners_[i].begin(), partners_[i].end());
+  if (lonerCount_ > 0) {
+    loners_.visitWithin(key, lonerReach_, [&](unsigned k) {
+      loner_[k] = false;
+      --lonerCount_;
+      lonersLeaving_.push_back(k);
+    });
+    for (unsigned k : lonersLeaving_) {
+      loners_.remove(k);
+      moved(k, balls[k].position);
+    }
+    lonersLeaving_.clear();
+  }
+  if (partners_[i].empty() && presence_.holdsOnly(i, key, lonerReach_)) {
+    becomeLoner(i, key);
+  }
 }
 
 // The walls are measured against where they stood when the wall lists were

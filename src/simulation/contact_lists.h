@@ -54,7 +54,8 @@ class ContactLists {
   // Ball i has moved to position.
   void moved(unsigned i, const Vector2D& position) {
     const Vector2D offset = (position - reference_[i]) - (drift_ - driftAtReference_[i]);
-    if (!(square(offset.x) + square(offset.y) <= halfSkinSquared_) && placed(i) && !stale_[i]) {
+    const double allowanceSquared = loner_[i] ? lonerAllowanceSquared_ : halfSkinSquared_;
+    if (!(square(offset.x) + square(offset.y) <= allowanceSquared) && placed(i) && !stale_[i]) {
       stale_[i] = true;
       staleBalls_.push_back(i);
     }
@@ -69,7 +70,8 @@ class ContactLists {
   void rebuild(const std::vector<Ball>& balls);
   void join(unsigned i);
   void updateHalfSkin();
-  void relocate(unsigned i, const Vector2D& position);
+  void relocate(unsigned i, const std::vector<Ball>& balls);
+  void becomeLoner(unsigned i, const Vector2D& key);
   void prepareWalls(const std::vector<Wall>& walls);
   const std::vector<unsigned>& remakeWallList(unsigned i, const Ball& ball,
                                               const std::vector<Wall>& walls);
@@ -80,6 +82,14 @@ class ContactLists {
   Vector2D drift_;
   double driftScale_ = 0.0;  // the largest drift coordinate so far, for the rounding
   double halfSkinSquared_ = 0.0;
+  double lonerAllowanceSquared_ = 0.0;
+  double largestRadius_ = 0.0;
+  double lonerReach_ = 0.0;
+  CellGrid presence_;  // every placed ball
+  CellGrid loners_;    // the loners alone
+  std::vector<char> loner_;
+  std::size_t lonerCount_ = 0;
+  std::vector<unsigned> lonersLeaving_;
   std::vector<Vector2D> reference_;  // where each ball stood when its list was made
   std::vector<Vector2D> driftAtReference_;
   std::vector<int> radius_;

@@ -1,0 +1,57 @@
+"""Prints the frame cost of each scene against its floor and the exhaustive
+search from Google Benchmark's JSON output, and plots cost against ball count."""
+
+import json
+import sys
+from collections import defaultdict
+
+
+def medians(path):
+    """{(scene, balls): {kind: median microseconds for the timed frames}}."""
+    with open(path) as f:
+        runs = json.load(f)["benchmarks"]
+    times = defaultdict(dict)
+    for run in runs:
+        if run.get("aggregate_name", "median") != "median" or "error_occurred" in run:
+            continue
+        kind, scene, balls = run["run_name"].split("/")[:3]
+        times[(scene, int(balls))][kind] = run["real_time"]
+    return times
+
+
+def table(times, frames):
+    print(f"{'scene':<15}{'balls':>6}{'frame µs':>11}{'floor µs':>11}{'exhaustive µs':>15}"
+          f"{'frame/floor':>13}{'exhaustive/frame':>18}")
+    for (scene, balls), kinds in times.items():
+        frame, floor, exhaustive = (kinds.get(k, float("nan")) / frames
+                                    for k in ("frame", "floor", "exhaustive"))
+        print(f"{scene:<15}{balls:>6}{frame:>11.1f}{floor:>11.1f}{exhaustive:>15.1f}"
+              f"{frame / floor:>13.2f}{exhaustive / frame:>18.1f}")
+
+
+def plot(times, frames, output):
+    import matplotlib
+
+    matplotlib.use("Agg")
+    import matplotlib.pyplot as plt
+
+    figure, axes = plt.subplots(1, 2, figsize=(10, 4), sharey=True)
+    for axis, scene in zip(axes, ("falling", "settled")):
+        counts = sorted(b for s, b in times if s == scene)
+        for kind, style in (("exhaustive", "s-"), ("frame", "o-"), ("floor", "^--")):
+            axis.plot(counts, [times[(scene, b)][kind] / frames for b in counts], style,
+                      label=kind)
+        axis.set(xscale="log", yscale="log", xlabel="balls", title=f"crowd {scene}")
+        axis.grid(True, which="both", alpha=0.3)
+    axes[0].set_ylabel("µs per frame")
+    axes[0].legend()
+    figure.tight_layout()
+    figure.savefig(output, dpi=100)
+
+
+if __name__ == "__main__":
+    results, frames = sys.argv[1], int(sys.argv[2])
+    times = medians(results)
+    table(times, frames)
+    if len(sys.argv) > 3:
+        plot(times, frames, sys.argv[3])
