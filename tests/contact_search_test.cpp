@@ -126,10 +126,37 @@ TEST_F(ContactSearch, BallsOutsideTheArenaAndNonFiniteBallsMatch) {
   for (int i = 0; i < 200; ++i) {
     addRandomBall(uniform(-400, 1200), uniform(-300, 900));
   }
-  expectSameRun(40, [&](int frame) {
+  // Balls long fallen, far apart and fast, and balls falling into the arena
+  // from far above it.
+  for (int i = 0; i < 40; ++i) {
+    balls[addBall(uniform(20, 780), 1000 + 300 * i, 6)].velocity = Vector2D(0.3, 4.99);
+    balls[addBall(uniform(20, 780), -150 * i, 12)].velocity = Vector2D(0, 4.99);
+  }
+  expectSameRun(60, [&](int frame) {
     if (frame % 3 == 0) {
       addRandomBall(uniform(-200, 0), uniform(0, 600));
       addRandomBall(uniform(800, 1000), uniform(0, 600));
+    }
+  });
+}
+
+// Far from everything, balls fly on alone; then balls are dropped in the way
+// of each, and right onto each.
+TEST_F(ContactSearch, BallsDroppedNearALonerMatch) {
+  buildScene();
+  for (int i = 0; i < 8; ++i) {
+    balls[addBall(2000, 1000 * i, 6)].velocity = Vector2D(1 + 0.1 * i, 0);
+  }
+  for (int i = 0; i < 40; ++i) {
+    addBall(5000 + 300 * i, 0, 6);  // most balls keep still: so does the drift
+  }
+  expectSameRun(12, [](int frame) {
+    for (unsigned i = 0; i < 8; ++i) {
+      if (frame == 2 && i % 2 == 0) {
+        addBall(2090, 1000 * i + 0.7 * i, 12);
+      } else if (frame == 4 && i % 2 == 1) {
+        addBall(balls[4 + i].position.x - 3, balls[4 + i].position.y, 12);
+      }
     }
   });
 }

@@ -68,6 +68,9 @@ std::size_t CellGrid::findOrAdd(const Cell& cell) {
   return slot;
 }
 
+// The old table moves to the spare buffer and the new one reuses the spare's
+// storage, so that once the table has reached its working size, rehashing
+// allocates nothing.
 void CellGrid::rehash(std::size_t capacity) {
   std::size_t size = 64;
   shift_ = 58;
@@ -75,10 +78,10 @@ void CellGrid::rehash(std::size_t capacity) {
     size *= 2;
     --shift_;
   }
-  std::vector<Slot> old = std::move(slots_);
+  std::swap(slots_, spare_);
   slots_.assign(size, Slot{Cell{0, 0}, none, false});
   usedSlots_ = 0;
-  for (const Slot& slot : old) {
+  for (const Slot& slot : spare_) {
     if (slot.used && slot.head != none) {
       std::size_t moved = hash(slot.cell);
       while (slots_[moved].used) {

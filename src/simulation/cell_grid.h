@@ -94,6 +94,7 @@ class CellGrid {
   std::size_t placedCount_ = 0;
   int shift_ = 58;           // 64 less the table's size in bits
   std::vector<Slot> slots_;  // open addressing, a power of two long
+  std::vector<Slot> spare_;
   std::vector<unsigned> next_, previous_;
   std::vector<std::size_t> slotOf_;  // none for an item not placed
 };
