@@ -49,7 +49,7 @@ double largestRadius(int sizeClass) {
 // How far a ball of the given radius can be from a ball of size class c that
 // it lists, rounding included.
 double reachOf(double radius, int sizeClass) {
-  return (radius + largestRadius(sizeClass) + ballSkin) * (1.0 + 2.0 * relativeSlack) + 1.0;
+  return (radius + largestRadius(sizeClass) + ballSkin) * (1.0 + 2.0 * relativeSlack);
 }
 
 bool finite(const Vector2D& p) {
