@@ -20,13 +20,18 @@ def medians(path):
 
 
 def table(times, frames):
-    print(f"{'scene':<15}{'balls':>6}{'frame µs':>11}{'floor µs':>11}{'exhaustive µs':>15}"
-          f"{'frame/floor':>13}{'exhaustive/frame':>18}")
+    print(
+        f"{'scene':<15}{'balls':>6}{'frame µs':>11}{'floor µs':>11}{'exhaustive µs':>15}"
+        f"{'frame/floor':>13}{'exhaustive/frame':>18}"
+    )
     for (scene, balls), kinds in times.items():
-        frame, floor, exhaustive = (kinds.get(k, float("nan")) / frames
-                                    for k in ("frame", "floor", "exhaustive"))
-        print(f"{scene:<15}{balls:>6}{frame:>11.1f}{floor:>11.1f}{exhaustive:>15.1f}"
-              f"{frame / floor:>13.2f}{exhaustive / frame:>18.1f}")
+        frame, floor, exhaustive = (
+            kinds.get(k, float("nan")) / frames for k in ("frame", "floor", "exhaustive")
+        )
+        print(
+            f"{scene:<15}{balls:>6}{frame:>11.1f}{floor:>11.1f}{exhaustive:>15.1f}"
+            f"{frame / floor:>13.2f}{exhaustive / frame:>18.1f}"
+        )
 
 
 def plot(times, frames, output):
@@ -39,8 +44,7 @@ def plot(times, frames, output):
     for axis, scene in zip(axes, ("falling", "settled")):
         counts = sorted(b for s, b in times if s == scene)
         for kind, style in (("exhaustive", "s-"), ("frame", "o-"), ("floor", "^--")):
-            axis.plot(counts, [times[(scene, b)][kind] / frames for b in counts], style,
-                      label=kind)
+            axis.plot(counts, [times[(scene, b)][kind] / frames for b in counts], style, label=kind)
         axis.set(xscale="log", yscale="log", xlabel="balls", title=f"crowd {scene}")
         axis.grid(True, which="both", alpha=0.3)
     axes[0].set_ylabel("µs per frame")

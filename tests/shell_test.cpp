@@ -4,58 +4,67 @@
 
 #include "app/controls.h"
 #include "app/disc_pixels.h"
+#include "app/scene.h"
 #include "support/world_fixture.h"
 
 namespace {
 
-using Controls = WorldTest;
+using Shell = WorldTest;
 
-TEST_F(Controls, ArrowKeysSetThrustComponents) {
-  applyArrowKeys(false, true, true);
-  EXPECT_EQ(thrust.x, 0.07);
-  EXPECT_EQ(thrust.y, 0.0);
-  thrust = Vector2D();
-  applyArrowKeys(true, true, false);
-  EXPECT_EQ(thrust.x, -0.07);
-  EXPECT_EQ(thrust.y, -0.07);
-  thrust = Vector2D();
-  applyArrowKeys(false, false, false);
-  EXPECT_EQ(thrust.x, 0.0);
-  EXPECT_EQ(thrust.y, 0.0);
-}
-
-TEST_F(Controls, EachPressAddsOneBallAtThePointer) {
-  for (int pass = 0; pass < 5; ++pass) {
-    applyMouseButtons(1, 40, 50);
+// start and end of each wall, then position, mass and radius of each ball.
+TEST_F(Shell, SceneHoldsItsWallsAndBalls) {
+  buildScene();
+  const std::vector<double> expected = {
+      55, 400, 740, 500, 85,  150, 100, 500, 300, 210, 0,   0,   300, 210, 0,   0,   300, 210, 0,
+      0,  300, 210, 0,   0,   300, 210, 0,   0,   300, 210, 0,   0,   300, 210, 0,   0,   300, 210,
+      0,  0,   10,  10,  790, 10,  10,  10,  10,  590, 10,  590, 390, 550, 390, 550, 790, 590, 790,
+      10, 790, 590, 100, 300, 10,  16,  50,  40,  5,   12,  80,  40,  5,   12,  110, 40,  1,   6};
+  std::vector<double> scene;
+  for (const Wall& w : walls) {
+    scene.insert(scene.end(), {w.start.x, w.start.y, w.end.x, w.end.y});
   }
-  ASSERT_EQ(balls.size(), 1u);
-  EXPECT_EQ(balls[0].radius, 12);
-  EXPECT_EQ(balls[0].mass, 5.0);
-  EXPECT_EQ(balls[0].position.x, 40.0);
-  EXPECT_EQ(balls[0].position.y, 50.0);
-  EXPECT_EQ(balls[0].velocity.y, 0.0);
-
-  applyMouseButtons(0, 40, 50);
-  applyMouseButtons(1, 41, 51);
-  EXPECT_EQ(balls.size(), 2u);
-
-  // Both buttons first seen in one pass: the big ball comes first.
-  applyMouseButtons(0, 0, 0);
-  applyMouseButtons(3, 7, 8);
-  ASSERT_EQ(balls.size(), 4u);
-  EXPECT_EQ(balls[2].radius, 12);
-  EXPECT_EQ(balls[3].radius, 6);
-  EXPECT_EQ(balls[3].mass, 1.0);
-  EXPECT_EQ(balls[3].position.x, 7.0);
+  for (const Ball& b : balls) {
+    scene.insert(scene.end(), {b.position.x, b.position.y, b.mass, double(b.radius)});
+    EXPECT_EQ(b.velocity.x + b.velocity.y, 0.0);
+  }
+  EXPECT_EQ(scene, expected);
 }
 
-}  // namespace
+TEST_F(Shell, ArrowKeysSetThrustComponents) {
+  // up, left, right held -> thrust; Right is tested after Left and wins.
+  const struct {
+    bool up, left, right;
+    Vector2D thrust;
+  } cases[] = {{false, true, true, {0.07, 0}},
+               {true, true, false, {-0.07, -0.07}},
+               {false, false, false, {0, 0}}};
+  for (const auto& c : cases) {
+    thrust = Vector2D();
+    applyArrowKeys(c.up, c.left, c.right);
+    EXPECT_EQ(thrust.x, c.thrust.x);
+    EXPECT_EQ(thrust.y, c.thrust.y);
+  }
+}
 
-namespace {
+// Passes of the main loop: buttons (bit 1 left, bit 2 right) and pointer. A
+// press adds one ball at the pointer, big for the left button and small for the
+// right, and holding on adds no more; pressed together, the big one comes first.
+TEST_F(Shell, EachPressAddsOneBallAtThePointer) {
+  const int passes[][3] = {{1, 40, 50}, {1, 40, 50}, {1, 45, 55}, {0, 0, 0}, {1, 41, 51},
+                           {0, 0, 0},   {3, 7, 8},   {2, 9, 9},   {0, 0, 0}, {2, 6, 5}};
+  for (const auto& pass : passes) {
+    applyMouseButtons(pass[0], pass[1], pass[2]);
+  }
+  std::vector<double> added;
+  for (const Ball& b : balls) {
+    added.insert(added.end(), {b.position.x, b.position.y, double(b.radius), b.mass});
+    EXPECT_EQ(b.velocity.x + b.velocity.y, 0.0);
+  }
+  EXPECT_EQ(added, std::vector<double>(
+                       {40, 50, 12, 5, 41, 51, 12, 5, 7, 8, 12, 5, 7, 8, 6, 1, 6, 5, 6, 1}));
+}
 
-using DiscPixels = WorldTest;
-
-TEST_F(DiscPixels, CentresTruncateTowardZero) {
+TEST_F(Shell, DiscCentresTruncateTowardZeroWhenTheDiscCanShow) {
   int x = -1, y = -1;
   ASSERT_TRUE(discPixelCentre(Ball(Vector2D(99.9, 30.5), Vector2D(), 12, 5.0), 800, 600, x, y));
   EXPECT_EQ(x, 99);
@@ -63,20 +72,15 @@ TEST_F(DiscPixels, CentresTruncateTowardZero) {
   ASSERT_TRUE(discPixelCentre(Ball(Vector2D(-0.5, 599.9), Vector2D(), 6, 1.0), 800, 600, x, y));
   EXPECT_EQ(x, 0);
   EXPECT_EQ(y, 599);
-}
-
-TEST_F(DiscPixels, OnlyDiscsThatCanShowAreConverted) {
-  int x = 0, y = 0;
-  // Edge pixels of the disc still show.
-  EXPECT_TRUE(discPixelCentre(Ball(Vector2D(-16.9, 300), Vector2D(), 16, 1.0), 800, 600, x, y));
-  EXPECT_TRUE(discPixelCentre(Ball(Vector2D(815.7, 300), Vector2D(), 16, 1.0), 800, 600, x, y));
-  EXPECT_TRUE(discPixelCentre(Ball(Vector2D(400, 615.2), Vector2D(), 16, 1.0), 800, 600, x, y));
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double outside[][2] = {{-17.0, 300}, {816, 300},     {400, 616},  {400, -17},
-                               {400, 3e9},   {1e300, 1e300}, {-1e300, 5}, {nan, 5}};
-  for (const auto& p : outside) {
-    EXPECT_FALSE(discPixelCentre(Ball(Vector2D(p[0], p[1]), Vector2D(), 16, 1.0), 800, 600, x, y))
-        << p[0] << ", " << p[1];
+  // Edge pixels of a disc still show; beyond them, and far off, nothing does.
+  const double centres[][3] = {{-16.9, 300, 1},   {815.7, 300, 1}, {400, 615.2, 1}, {-17, 300, 0},
+                               {816, 300, 0},     {400, 616, 0},   {400, -17, 0},   {400, 3e9, 0},
+                               {1e300, 1e300, 0}, {-1e300, 5, 0},  {nan, 5, 0}};
+  for (const auto& c : centres) {
+    EXPECT_EQ(discPixelCentre(Ball(Vector2D(c[0], c[1]), Vector2D(), 16, 1.0), 800, 600, x, y),
+              c[2] == 1)
+        << c[0] << ", " << c[1];
   }
 }
 

@@ -7,63 +7,72 @@
 
 namespace {
 
-struct WallCase {
-  const char* name;
-  std::vector<Wall> walls;
-  Vector2D centre;
-  int radius;
-  Vector2D incoming;
-  Vector2D expected;
-};
-
 Wall wall(double sx, double sy, double ex, double ey) {
   return Wall(Vector2D(sx, sy), Vector2D(ex, ey));
 }
 
 using WallContact = WorldTest;
 
+// Velocity of a ball at centre after resolveWallCollisions against the walls.
+// Each case runs with every wall given in both directions, and for two masses.
 TEST_F(WallContact, PushesAlongTheL1NormalisedOffsetFromTheNearestPoint) {
-  const Wall top = wall(10, 10, 790, 10);
-  const WallCase cases[] = {
+  const Wall top = wall(10, 10, 790, 10), left = wall(10, 10, 10, 590);
+  const Wall flat = wall(0, 100, 200, 100), slanted = wall(55, 400, 740, 500);
+  const double l1 = 0.96 * 0.06 * 11 / 7;
+  const struct {
+    const char* name;
+    std::vector<Wall> walls;
+    Vector2D centre;
+    int radius;
+    Vector2D incoming, expected;
+  } cases[] = {
       {"one radius away is no contact", {top}, {400, 26}, 16, {0.3, -0.7}, {0.3, -0.7}},
-      {"horizontal", {top}, {400, 20}, 16, {0, 0}, {0, 8.9856}},
       {"horizontal, moving", {top}, {400, 20}, 16, {1, -2}, {0.96, 7.0656}},
-      {"vertical takes the steep case", {wall(10, 10, 10, 590)}, {20, 300}, 16, {}, {8.9856, 0}},
-      {"bounded to the end", {wall(55, 400, 740, 500)}, {750, 505}, 16, {}, {5.0304, 2.5152}},
-      {"L1 direction",
-       {wall(0, 100, 100, 100)},
-       {103, 104},
-       6,
+      {"vertical takes the steep case", {left}, {20, 300}, 16, {}, {8.9856, 0}},
+      {"beyond a steep end", {left}, {20, 600}, 16, {}, {1.6128, 1.6128}},
+      {"beyond a shallow end", {slanted}, {750, 505}, 16, {}, {5.0304, 2.5152}},
+      {"beyond the other shallow end", {slanted}, {45, 395}, 16, {}, {-5.0304, -2.5152}},
+      {"beyond a slanted steep end",
+       {wall(85, 150, 100, 500)},
+       {101, 510},
+       16,
        {},
-       {0.96 * 0.06 * 11 * 3 / 7, 0.96 * 0.06 * 11 * 4 / 7}},
+       {0.8116363636363636, 8.116363636363635}},
+      {"L1 direction", {wall(0, 100, 100, 100)}, {103, 104}, 6, {}, {l1 * 3, l1 * 4}},
       {"45 degrees is steep", {wall(0, 0, 100, 100)}, {50, 40}, 10, {}, {1.44, -1.44}},
-      {"corner, in wall order", {top, wall(10, 10, 10, 590)}, {20, 20}, 16, {}, {8.9856, 8.626176}},
-      // A centre on the wall gives no direction: such a contact only damps,
-      // even after an earlier wall of the same call pushed.
-      {"centre on the wall", {wall(100, 0, 100, 300)}, {100, 110}, 16, {1, -2}, {0.96, -1.92}},
+      {"corner, in wall order", {top, left}, {20, 20}, 16, {}, {8.9856, 8.626176}},
+      {"0.011 off the wall pushes", {flat}, {100, 100.011}, 16, {}, {0, 14.745593030399998}},
+      // A centre (almost) on the wall gives no direction: such a contact only
+      // damps, even after an earlier wall of the same call pushed.
+      {"0.009 off the wall only damps", {flat}, {100, 100.009}, 16, {1, -2}, {0.96, -1.92}},
       {"centre on the second wall",
-       {wall(0, 100, 200, 100), wall(100, 0, 100, 300)},
+       {flat, wall(100, 0, 100, 300)},
        {100, 110},
        16,
        {},
        {0, 8.9856 * 0.96}},
-      {"walls without direction",
-       {wall(100, 100, 100, 100), wall(100, 100, 100.2, 100)},
-       {100, 100},
-       16,
+      // Too short for a slope and level: no direction, never touches.
+      {"point and 0.3 sliver",
+       {wall(5, 3, 5, 3), wall(0, 0, 0.3, 0)},
+       {0.1, 3},
+       6,
        {1, -2},
        {1, -2}},
+      {"0.33 sliver has a slope", {wall(0, 0, 0.33, 0)}, {0.1, 3}, 6, {}, {0, 1.5552}},
   };
-  for (const WallCase& c : cases) {
-    for (double mass : {1.0, 50.0}) {
-      resetWorld();
-      walls = c.walls;
-      const unsigned i = addBall(c.centre.x, c.centre.y, c.radius, mass);
-      balls[i].velocity = c.incoming;
-      resolveWallCollisions(i);
-      EXPECT_NEAR(balls[i].velocity.x, c.expected.x, 1e-12) << c.name;
-      EXPECT_NEAR(balls[i].velocity.y, c.expected.y, 1e-12) << c.name;
-      EXPECT_EQ(balls[i].position.x, c.centre.x) << c.name;
+  for (const auto& c : cases) {
+    for (bool reversed : {false, true}) {
+      for (double mass : {1.0, 50.0}) {
+        resetWorld();
+        for (const Wall& w : c.walls) {
+          walls.push_back(reversed ? Wall(w.end, w.start) : w);
+        }
+        balls.push_back(Ball(c.centre, c.incoming, c.radius, mass));
+        resolveWallCollisions(0);
+        EXPECT_NEAR(balls[0].velocity.x, c.expected.x, 1e-12) << c.name << reversed;
+        EXPECT_NEAR(balls[0].velocity.y, c.expected.y, 1e-12) << c.name << reversed;
+        EXPECT_EQ(balls[0].position.x, c.centre.x) << c.name;
+      }
     }
   }
 }

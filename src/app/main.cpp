@@ -10,10 +10,10 @@
 
 namespace {
 // Set from the library's own thread when the window's close button is used.
-volatile int closeRequested = 0;
+std::atomic<bool> closeRequested{false};
 
 void onCloseButton() {
-  closeRequested = 1;
+  closeRequested = true;
 }
 
 // One line naming what failed and why; the library does not always say why.

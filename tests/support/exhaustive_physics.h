@@ -1,6 +1,10 @@
 #pragma once
 
+#include <cstring>
+#include <functional>
 #include <vector>
+
+#include "world/world.h"
 
 // What touched in one sub-step: the ordered pairs of balls in the order the
 // pair pass visits them, and each ball's touching walls in wall order.
@@ -10,13 +14,27 @@ struct SubStepContacts {
   std::vector<unsigned> walls;  // ball i's: walls[wallStart[i] .. wallStart[i + 1])
 };
 
+// One frame as updateFrame runs it, with the ten sub-steps left to subStep.
+void frameAround(const std::function<void(unsigned)>& subStep);
+
 // The frame update with the plain contact search: every ordered pair of balls
 // and every wall is tested. Kept as the reference that the fast search must
 // match double for double. If contacts is given, each sub-step's contacts are
 // appended to it.
 void exhaustiveUpdateFrame(std::vector<SubStepContacts>* contacts = nullptr);
 
-// The same frame with what touched handed over: only the pushes, gravity, the
-// touching walls' responses, integration and damping are left. No search can
-// make a frame cheaper. Takes the frame's ten sub-steps.
-void replayFrame(const SubStepContacts* contacts);
+// Bit-pattern equality of every ball's position and velocity, so NaN equals
+// NaN and -0.0 differs from 0.0.
+inline bool sameBits(const std::vector<Ball>& a, const std::vector<Ball>& b) {
+  if (a.size() != b.size()) {
+    return false;
+  }
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const Vector2D mine[] = {a[i].position, a[i].velocity};
+    const Vector2D theirs[] = {b[i].position, b[i].velocity};
+    if (std::memcmp(mine, theirs, sizeof mine) != 0) {
+      return false;
+    }
+  }
+  return true;
+}

@@ -1,0 +1,96 @@
+"""End-to-end tests of the sandbox in a real X server, with real input events."""
+
+import math
+import os
+import subprocess
+import time
+
+import numpy as np
+import pytest
+from conftest import BLACK, BLUE, PROGRAM, RED, TITLE, WHITE, discs
+
+FIXED_WALLS = [(55, 400, 740, 500), (85, 150, 100, 500), (10, 10, 790, 10), (10, 10, 10, 590)]
+FIXED_WALLS += [(10, 590, 390, 550), (390, 550, 790, 590), (790, 10, 790, 590)]
+
+
+def balls_by_size(sandbox):
+    """(big, small) counts of blue discs. Slivers cut off by wall lines, and the
+    pointer, whose arrow the library may fill with blue, are left out."""
+    pieces = discs(sandbox.pixels(), BLUE)
+    areas = [area for area, centre in pieces if math.dist(centre, sandbox.pointer) > 20]
+    return sum(a > 220 for a in areas), sum(50 <= a <= 220 for a in areas)
+
+
+def red_x_y(sandbox):
+    (_, centre), *others = discs(sandbox.pixels(), RED)
+    assert not others
+    return centre
+
+
+def test_window_shows_the_scene(sandbox):
+    assert sandbox.window.get_wm_name() == TITLE
+    size = sandbox.window.get_geometry()
+    assert (size.width, size.height) == (800, 600)
+    pixels = sandbox.pixels()
+    assert np.all(pixels == WHITE, axis=-1).mean() > 0.95
+    black = np.all(pixels == BLACK, axis=-1)
+    for sx, sy, ex, ey in FIXED_WALLS:
+        for t in np.linspace(0, 1, 21):
+            x, y = round(sx + (ex - sx) * t), round(sy + (ey - sy) * t)
+            assert black[y - 1 : y + 2, x - 1 : x + 2].any(), f"no wall near ({x}, {y})"
+    # Each help text, glyphs only: left, top, right, bottom and count of its pixels.
+    for top, box in ((0, (125, 1, 705, 8, 1156)), (592, (300, 592, 504, 599, 437))):
+        ys, xs = np.nonzero(black[top : top + 9])
+        assert (xs.min(), ys.min() + top, xs.max(), ys.max() + top, len(xs)) == box
+    assert len(discs(pixels, RED)) == 1
+    assert balls_by_size(sandbox) == (2, 1)
+
+
+def test_each_press_adds_one_ball(sandbox):
+    # Big, small, big held down for a second, and small below the floor.
+    for button, x, y, held, seen in ((1, 600, 200, 0.1, (3, 1)), (3, 30, 200, 0.1, (3, 2))):
+        sandbox.click(button, x, y, held)
+        time.sleep(1.0)
+        assert balls_by_size(sandbox) == seen
+    for button, x, y, held, seen in ((1, 450, 300, 1.0, (4, 2)), (3, 400, 596, 0.1, (4, 2))):
+        sandbox.click(button, x, y, held)
+        time.sleep(1.0)
+        assert balls_by_size(sandbox) == seen
+    assert len(discs(sandbox.pixels(), RED)) == 1
+    assert sandbox.process.poll() is None
+
+
+def test_spokes_turn(sandbox):
+    ys, xs = np.mgrid[0:600, 0:800]
+    ring = np.abs(np.hypot(xs - 300, ys - 210) - 60) <= 30
+    first, second = (np.all(sandbox.pixels() == BLACK, axis=-1) & ring for _ in range(2))
+    assert first.sum() > 300
+    assert (first ^ second).sum() > 0.5 * (first | second).sum()
+
+
+def test_arrow_keys_push_the_red_ball(sandbox):
+    _, resting = red_x_y(sandbox)
+    sandbox.key("Up", seconds=0.5)
+    assert red_x_y(sandbox)[1] < resting - 100
+    time.sleep(1.5)
+    start, _ = red_x_y(sandbox)
+    sandbox.key("Left", seconds=0.3)
+    left, _ = red_x_y(sandbox)
+    assert left < start - 50
+    sandbox.key("Right", seconds=0.3)
+    assert red_x_y(sandbox)[0] > left + 50
+
+
+@pytest.mark.parametrize("how", ["Escape", "close button"])
+def test_escape_or_the_close_button_ends_the_program(sandbox, how):
+    sandbox.key("Escape") if how == "Escape" else sandbox.close()
+    assert sandbox.process.wait(timeout=10) == 0
+
+
+@pytest.mark.parametrize("display", [None, ":999"])
+def test_without_a_display_it_says_why_and_fails(display):
+    env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+    env.update({"DISPLAY": display} if display else {})
+    result = subprocess.run([PROGRAM], env=env, capture_output=True, text=True, timeout=30)
+    assert result.returncode == 1
+    assert len(result.stderr.splitlines()) == 1 and result.stderr.startswith("brivolt: ")
