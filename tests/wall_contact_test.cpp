@@ -18,7 +18,9 @@ using WallContact = WorldTest;
 TEST_F(WallContact, PushesAlongTheL1NormalisedOffsetFromTheNearestPoint) {
   const Wall top = wall(10, 10, 790, 10), left = wall(10, 10, 10, 590);
   const Wall flat = wall(0, 100, 200, 100), slanted = wall(55, 400, 740, 500);
-  const double l1 = 0.96 * 0.06 * 11 / 7;
+  const Wall steep = wall(85, 150, 100, 500), upright = wall(100, 0, 100, 300);
+  const Wall point = wall(5, 3, 5, 3), sliver = wall(0, 0, 0.3, 0);
+  const double l1 = 0.96 * 0.06 * 11 / 7, end = 0.96 * 0.06 * 155 / 11;
   const struct {
     const char* name;
     std::vector<Wall> walls;
@@ -32,32 +34,17 @@ TEST_F(WallContact, PushesAlongTheL1NormalisedOffsetFromTheNearestPoint) {
       {"beyond a steep end", {left}, {20, 600}, 16, {}, {1.6128, 1.6128}},
       {"beyond a shallow end", {slanted}, {750, 505}, 16, {}, {5.0304, 2.5152}},
       {"beyond the other shallow end", {slanted}, {45, 395}, 16, {}, {-5.0304, -2.5152}},
-      {"beyond a slanted steep end",
-       {wall(85, 150, 100, 500)},
-       {101, 510},
-       16,
-       {},
-       {0.8116363636363636, 8.116363636363635}},
+      {"past a slanted steep end", {steep}, {101, 510}, 16, {}, {end, end * 10}},
       {"L1 direction", {wall(0, 100, 100, 100)}, {103, 104}, 6, {}, {l1 * 3, l1 * 4}},
       {"45 degrees is steep", {wall(0, 0, 100, 100)}, {50, 40}, 10, {}, {1.44, -1.44}},
       {"corner, in wall order", {top, left}, {20, 20}, 16, {}, {8.9856, 8.626176}},
-      {"0.011 off the wall pushes", {flat}, {100, 100.011}, 16, {}, {0, 14.745593030399998}},
+      {"0.0101 off the wall pushes", {flat}, {100, 100.0101}, 16, {}, {0, 14.745594124223999}},
       // A centre (almost) on the wall gives no direction: such a contact only
       // damps, even after an earlier wall of the same call pushed.
-      {"0.009 off the wall only damps", {flat}, {100, 100.009}, 16, {1, -2}, {0.96, -1.92}},
-      {"centre on the second wall",
-       {flat, wall(100, 0, 100, 300)},
-       {100, 110},
-       16,
-       {},
-       {0, 8.9856 * 0.96}},
+      {"0.0099 off the wall only damps", {flat}, {100, 100.0099}, 16, {1, -2}, {0.96, -1.92}},
+      {"centre on the second wall", {flat, upright}, {100, 110}, 16, {}, {0, 8.9856 * 0.96}},
       // Too short for a slope and level: no direction, never touches.
-      {"point and 0.3 sliver",
-       {wall(5, 3, 5, 3), wall(0, 0, 0.3, 0)},
-       {0.1, 3},
-       6,
-       {1, -2},
-       {1, -2}},
+      {"point and 0.3 sliver", {point, sliver}, {0.1, 3}, 6, {1, -2}, {1, -2}},
       {"0.33 sliver has a slope", {wall(0, 0, 0.33, 0)}, {0.1, 3}, 6, {}, {0, 1.5552}},
   };
   for (const auto& c : cases) {

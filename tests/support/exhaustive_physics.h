@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <vector>
@@ -23,18 +24,10 @@ void frameAround(const std::function<void(unsigned)>& subStep);
 // appended to it.
 void exhaustiveUpdateFrame(std::vector<SubStepContacts>* contacts = nullptr);
 
-// Bit-pattern equality of every ball's position and velocity, so NaN equals
-// NaN and -0.0 differs from 0.0.
+// Bit-pattern equality of every ball's position and velocity (which lie side
+// by side), so NaN equals NaN and -0.0 differs from 0.0.
 inline bool sameBits(const std::vector<Ball>& a, const std::vector<Ball>& b) {
-  if (a.size() != b.size()) {
-    return false;
-  }
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const Vector2D mine[] = {a[i].position, a[i].velocity};
-    const Vector2D theirs[] = {b[i].position, b[i].velocity};
-    if (std::memcmp(mine, theirs, sizeof mine) != 0) {
-      return false;
-    }
-  }
-  return true;
+  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Ball& p, const Ball& q) {
+    return std::memcmp(&p.position, &q.position, 2 * sizeof(Vector2D)) == 0;
+  });
 }
