@@ -41,10 +41,11 @@ class ContactSearch : public WorldTest {
       }
       const auto before = std::make_tuple(balls, walls, thrust, spinAngle);
       updateFrame();
-      const auto [fastBalls, fastWalls] = std::make_tuple(balls, walls);
+      const auto [fastBalls, fastWalls, fastSpin] = std::make_tuple(balls, walls, spinAngle);
+      ASSERT_EQ(thrust.x + thrust.y, 0.0);
       std::tie(balls, walls, thrust, spinAngle) = before;
       exhaustiveUpdateFrame();
-      ASSERT_TRUE(sameBits(fastBalls, balls)) << "frame " << frame;
+      ASSERT_TRUE(sameBits(fastBalls, balls) && fastSpin == spinAngle) << "frame " << frame;
       ASSERT_EQ(std::memcmp(fastWalls.data(), walls.data(), walls.size() * sizeof(Wall)), 0);
     }
   }

@@ -35,6 +35,7 @@ TEST_F(WallContact, PushesAlongTheL1NormalisedOffsetFromTheNearestPoint) {
       {"beyond a shallow end", {slanted}, {750, 505}, 16, {}, {5.0304, 2.5152}},
       {"beyond the other shallow end", {slanted}, {45, 395}, 16, {}, {-5.0304, -2.5152}},
       {"past a slanted steep end", {steep}, {101, 510}, 16, {}, {end, end * 10}},
+      {"just past an end", {flat}, {-0.3, 105}, 16, {}, {-0.7528537358490565, 12.547562264150942}},
       {"L1 direction", {wall(0, 100, 100, 100)}, {103, 104}, 6, {}, {l1 * 3, l1 * 4}},
       {"45 degrees is steep", {wall(0, 0, 100, 100)}, {50, 40}, 10, {}, {1.44, -1.44}},
       {"corner, in wall order", {top, left}, {20, 20}, 16, {}, {8.9856, 8.626176}},
