@@ -1,14 +1,18 @@
-# Thin wrapper over CMake: `make run` opens the sandbox, `make test` runs every test.
+# Thin wrapper over CMake: `make run` opens the sandbox, `make test` runs every
+# test, `make package` builds the Debian package, `make bench` times the frame.
 BUILD := build
 SANITIZE_BUILD := build-sanitize
+PACKAGE_BUILD := build-package
 BENCH_BUILD := build-bench
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
 BUILD_PACKAGES := cmake g++ make pkg-config liballegro4-dev
-TEST_PACKAGES := $(BUILD_PACKAGES) libgtest-dev xvfb xdotool x11-apps imagemagick python3
-BENCH_PACKAGES := $(BUILD_PACKAGES) libbenchmark-dev python3-matplotlib
+PACKAGE_PACKAGES := $(BUILD_PACKAGES) librsvg2-bin gzip dpkg-dev file
+TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev xvfb python3-pytest python3-xlib python3-numpy \
+  python3-scipy desktop-file-utils appstream lintian groff
+BENCH_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libbenchmark-dev python3-matplotlib
 
-.PHONY: run test bench build clean
+.PHONY: run test package bench build clean
 
 # Installs whichever of the given Debian packages are missing (needs root).
 define ensure_packages
@@ -22,21 +26,33 @@ define ensure_packages
 endef
 
 build:
-	$(call ensure_packages,$(BUILD_PACKAGES))
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	$(call ensure_packages,$(PACKAGE_PACKAGES))
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIVOLT_TESTS=OFF
 	cmake --build $(BUILD) -j$(JOBS)
 
 run: build
 	./$(BUILD)/brivolt
 
+# Unit and window tests; then the Debian package, built and checked; then the
+# unit and window tests again under AddressSanitizer and UBSan.
 test:
 	$(call ensure_packages,$(TEST_PACKAGES))
-	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release
+	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIVOLT_TESTS=ON
 	cmake --build $(BUILD) -j$(JOBS)
 	cd $(BUILD) && ctest --output-on-failure
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_BINDIR=games -DBRIVOLT_TESTS=ON
+	cmake --build $(PACKAGE_BUILD) -j$(JOBS)
+	cd $(PACKAGE_BUILD) && ctest --output-on-failure -R '^package$$'
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DBRIVOLT_SANITIZE=ON
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure
+
+package:
+	$(call ensure_packages,$(PACKAGE_PACKAGES))
+	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_BINDIR=games -DBRIVOLT_TESTS=OFF
+	cmake --build $(PACKAGE_BUILD) -j$(JOBS)
+	cd $(PACKAGE_BUILD) && cpack -G DEB >/dev/null
+	@echo "$(CURDIR)/$$(cd $(PACKAGE_BUILD) && ls brivolt_*.deb)"
 
 bench:
 	$(call ensure_packages,$(BENCH_PACKAGES))
@@ -47,4 +63,4 @@ bench:
 	/usr/bin/python3 bench/report.py $(BENCH_BUILD)/frames.json 10 docs/frame_cost.png
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(PACKAGE_BUILD) $(BENCH_BUILD)
