@@ -1,8 +1,9 @@
 #include <cmath>
 
-#include "simulation/contact_lists.h"
+#include "simulation/ball_lists.h"
 #include "simulation/simulation.h"
 #include "simulation/wall_contact.h"
+#include "simulation/wall_lists.h"
 #include "world/world.h"
 
 namespace {
@@ -16,7 +17,8 @@ constexpr double spinPerFrame = 0.005;
 constexpr unsigned subStepsPerFrame = 10;
 constexpr double damping = 0.999;
 
-ContactLists lists;
+BallLists ballLists;
+WallLists wallLists;
 
 bool touches(unsigned j, unsigned k) {
   const double radiusSum = static_cast<double>(balls[j].radius + balls[k].radius);
@@ -26,9 +28,9 @@ bool touches(unsigned j, unsigned k) {
 // Every ordered touching pair (j, k), j ascending and, for each j, k ascending,
 // as a loop over all pairs would visit them; the lists hold every touching k.
 void pairPass() {
-  lists.refreshPartners(balls);
+  ballLists.refreshPartners(balls);
   for (unsigned j = 0; j < balls.size(); ++j) {
-    for (unsigned k : lists.partners(j)) {
+    for (unsigned k : ballLists.partners(j)) {
       if (touches(j, k)) {
         resolveBallCollision(j, k);
       }
@@ -37,16 +39,16 @@ void pairPass() {
 }
 
 void integrationPass() {
-  lists.advanceDrift(balls, gravity);
+  ballLists.advanceDrift(balls, gravity);
   for (unsigned i = 0; i < balls.size(); ++i) {
     Ball& ball = balls[i];
     ball.velocity += gravity;
-    for (unsigned w : lists.wallsNear(i, ball, walls)) {
+    for (unsigned w : wallLists.near(i, ball, walls)) {
       resolveWallContact(ball, walls[w]);
     }
     ball.position += ball.velocity;
     ball.velocity *= damping;
-    lists.moved(i, ball.position);
+    ballLists.moved(i, ball.position);
   }
 }
 }  // namespace
@@ -65,7 +67,8 @@ void updateFrame() {
 
 void stepPhysics() {
   // Walls stay fixed for the whole run of sub-steps, and only positions change.
-  lists.prepare(balls, walls);
+  const bool radiiChanged = ballLists.prepare(balls);
+  wallLists.prepare(walls, balls.size(), radiiChanged);
   for (unsigned step = 0; step < subStepsPerFrame; ++step) {
     pairPass();
     integrationPass();

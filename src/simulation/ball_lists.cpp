@@ -1,17 +1,13 @@
-#include "simulation/contact_lists.h"
+#include "simulation/ball_lists.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <limits>
 
 namespace {
 // How much farther apart than touching two balls may lie and still be listed.
 // A wider skin means fewer remade lists and more candidates to test.
 constexpr double ballSkin = 3.0;
-// The same for walls; the spokes move up to half a pixel a frame, so a wider
-// skin lets the lists outlast several frames of the wheel.
-constexpr double wallSkin = 4.0;
 // Cover the rounding of every distance compared here, with room to spare: of
 // the distances themselves, and of the drift's coordinates.
 constexpr double relativeSlack = 1e-9;
@@ -30,8 +26,6 @@ constexpr int sizeClasses = 33;
 // Cells an eighth wider than two balls of their grid can reach, so that a ball
 // looks for others of its size in the nine cells around it.
 constexpr double cellWidening = 1.125;
-// Beyond this a coordinate's square could overflow; such walls are never culled.
-constexpr double farthest = 1e100;
 
 int sizeClass(int radius) {
   auto size = static_cast<unsigned>(radius < 0 ? -static_cast<long long>(radius) : radius);
@@ -56,29 +50,18 @@ bool finite(const Vector2D& p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
-bool withinFarthest(const Vector2D& p) {
-  return std::abs(p.x) <= farthest && std::abs(p.y) <= farthest;
-}
-
-double segmentDistance(const Vector2D& p, const Wall& wall) {
-  const Vector2D d = wall.end - wall.start;
-  const double lengthSquared = square(d.x) + square(d.y);
-  double t = ((p.x - wall.start.x) * d.x + (p.y - wall.start.y) * d.y) / lengthSquared;
-  t = t > 0.0 ? std::min(t, 1.0) : 0.0;  // also a point wall's NaN
-  return std::sqrt(distanceSquared(p, wall.start + d * t));
-}
 }  // namespace
 
-bool ContactLists::placed(unsigned i) const {
+bool BallLists::placed(unsigned i) const {
   return finite(reference_[i]);
 }
 
 // Where ball i stood in the drifting frame when its list was made.
-Vector2D ContactLists::referencePoint(unsigned i) const {
+Vector2D BallLists::referencePoint(unsigned i) const {
   return reference_[i] - driftAtReference_[i];
 }
 
-bool ContactLists::withinSkin(unsigned a, unsigned b) const {
+bool BallLists::withinSkin(unsigned a, unsigned b) const {
   const Vector2D gap =
       (reference_[a] - reference_[b]) - (driftAtReference_[a] - driftAtReference_[b]);
   const double reach = std::abs(static_cast<double>(radius_[a]) + radius_[b]) + ballSkin;
@@ -89,7 +72,7 @@ bool ContactLists::withinSkin(unsigned a, unsigned b) const {
 // Where a grid holds fewer balls than there are cells to look at, looking at
 // each of its balls is quicker, and finds the same ones.
 template <typename Visit>
-void ContactLists::visitWithinSkin(unsigned i, Visit visit) const {
+void BallLists::visitWithinSkin(unsigned i, Visit visit) const {
   const auto visitIfWithin = [&](unsigned k) {
     if (k != i && withinSkin(i, k)) {
       visit(k);
@@ -111,7 +94,7 @@ void ContactLists::visitWithinSkin(unsigned i, Visit visit) const {
   }
 }
 
-void ContactLists::prepare(const std::vector<Ball>& balls, const std::vector<Wall>& walls) {
+bool BallLists::prepare(const std::vector<Ball>& balls) {
   const std::size_t known = partners_.size();
   bool sameBalls = !grids_.empty() && balls.size() >= known;
   for (std::size_t i = 0; i < known && sameBalls; ++i) {
@@ -122,6 +105,7 @@ void ContactLists::prepare(const std::vector<Ball>& balls, const std::vector<Wal
   }
   if (!sameBalls) {
     rebuild(balls);
+    return true;
   } else {
     // Positions may have been set from outside since the last sub-step.
     for (unsigned i = 0; i < known; ++i) {
@@ -139,14 +123,10 @@ void ContactLists::prepare(const std::vector<Ball>& balls, const std::vector<Wal
     }
     refreshPartners(balls);
   }
-  wallReference_.resize(balls.size());
-  wallAllowance_.resize(balls.size(), -1.0);
-  wallList_.resize(balls.size());
-  prepareWalls(walls);
+  return false;
 }
 
-void ContactLists::rebuild(const std::vector<Ball>& balls) {
-  wallAllowance_.assign(balls.size(), -1.0);  // a wall list depends on the radius too
+void BallLists::rebuild(const std::vector<Ball>& balls) {
   grids_.resize(sizeClasses);
   for (int c = 0; c < sizeClasses; ++c) {
     grids_[c].reset((2.0 * largestRadius(c) + ballSkin) * cellWidening);
@@ -190,7 +170,7 @@ void ContactLists::rebuild(const std::vector<Ball>& balls) {
 }
 
 // Enters a new ball in its size class.
-void ContactLists::join(unsigned i) {
+void BallLists::join(unsigned i) {
   const int c = sizeClass(radius_[i]);
   if (members_[c].empty()) {
     activeClasses_.push_back(c);
@@ -198,13 +178,13 @@ void ContactLists::join(unsigned i) {
   members_[c].push_back(i);
 }
 
-void ContactLists::updateHalfSkin() {
+void BallLists::updateHalfSkin() {
   const double rounding = driftScale_ * driftSlack;
   halfSkinSquared_ = square(std::max(ballSkin / 2.0 * (1.0 - relativeSlack) - rounding, 0.0));
   lonerAllowanceSquared_ = square(std::max(lonerAllowance * (1.0 - relativeSlack) - rounding, 0.0));
 }
 
-void ContactLists::advanceDrift(const std::vector<Ball>& balls, const Vector2D& gravity) {
+void BallLists::advanceDrift(const std::vector<Ball>& balls, const Vector2D& gravity) {
   const std::size_t count = std::min(balls.size(), driftSample);
   if (count == 0) {
     return;
@@ -226,7 +206,7 @@ void ContactLists::advanceDrift(const std::vector<Ball>& balls, const Vector2D& 
   }
 }
 
-void ContactLists::refreshPartners(const std::vector<Ball>& balls) {
+void BallLists::refreshPartners(const std::vector<Ball>& balls) {
   // Remaking one list can make another ball stale: it joins the end of these.
   for (std::size_t s = 0; s < staleBalls_.size(); ++s) {
     relocate(staleBalls_[s], balls);
@@ -241,13 +221,13 @@ void ContactLists::refreshPartners(const std::vector<Ball>& balls) {
 // together have reference points farther apart than the sum of their radii and
 // of their allowances. A ball placed near a loner takes the loner's allowance
 // away first, so the rule holds.
-void ContactLists::becomeLoner(unsigned i, const Vector2D& key) {
+void BallLists::becomeLoner(unsigned i, const Vector2D& key) {
   loner_[i] = true;
   loners_.place(i, key);
   ++lonerCount_;
 }
 
-void ContactLists::relocate(unsigned i, const std::vector<Ball>& balls) {
+void BallLists::relocate(unsigned i, const std::vector<Ball>& balls) {
   for (unsigned k : partners_[i]) {
     std::vector<unsigned>& list = partners_[k];
     list.erase(std::lower_bound(list.begin(), list.end(), i));
@@ -299,69 +279,4 @@ void ContactLists::relocate(unsigned i, const std::vector<Ball>& balls) {
   if (partners_[i].empty() && presence_.holdsOnly(i, key, lonerReach_)) {
     becomeLoner(i, key);
   }
-}
-
-// The walls are measured against where they stood when the wall lists were
-// made; once they have moved half the skin, every wall list is made anew.
-void ContactLists::prepareWalls(const std::vector<Wall>& walls) {
-  double move = 0.0;
-  bool remake = walls.size() != wallsAtReference_.size();
-  for (std::size_t w = 0; w < walls.size() && !remake; ++w) {
-    if (!wallAlwaysListed_[w]) {
-      move = std::max({move, distanceSquared(walls[w].start, wallsAtReference_[w].start),
-                       distanceSquared(walls[w].end, wallsAtReference_[w].end)});
-      remake = !(move <= square(wallSkin / 2.0));
-    }
-  }
-  wallMove_ = std::sqrt(move) * (1.0 + relativeSlack);
-  if (!remake) {
-    return;
-  }
-  wallsAtReference_ = walls;
-  wallMove_ = 0.0;
-  wallAlwaysListed_.assign(walls.size(), false);
-  wallScale_ = 0.0;
-  for (std::size_t w = 0; w < walls.size(); ++w) {
-    const Wall& wall = walls[w];
-    wallAlwaysListed_[w] = !(withinFarthest(wall.start) && withinFarthest(wall.end));
-    if (!wallAlwaysListed_[w]) {
-      wallScale_ = std::max({wallScale_, std::abs(wall.start.x), std::abs(wall.start.y),
-                             std::abs(wall.end.x), std::abs(wall.end.y)});
-    }
-  }
-  std::fill(wallAllowance_.begin(), wallAllowance_.end(), -1.0);
-}
-
-// A ball may go half the way to its nearest wall before its list is remade
-// (or the skin, if that is more), and the list holds the walls within that.
-const std::vector<unsigned>& ContactLists::remakeWallList(unsigned i, const Ball& ball,
-                                                          const std::vector<Wall>& walls) {
-  const Vector2D p = ball.position;
-  std::vector<unsigned>& list = wallList_[i];
-  list.clear();
-  wallReference_[i] = p;
-  if (!finite(p)) {
-    // Touches no wall; the list is remade each time, as the check fails.
-    wallAllowance_[i] = -1.0;
-    return list;
-  }
-  const double radius = std::abs(static_cast<double>(ball.radius));
-  // Rounding in the contact and here stays far below this.
-  const double margin = 1.0 + relativeSlack * std::max({std::abs(p.x), std::abs(p.y), wallScale_});
-  wallGap_.resize(walls.size());
-  double nearest = std::numeric_limits<double>::infinity();
-  for (unsigned w = 0; w < walls.size(); ++w) {
-    wallGap_[w] = segmentDistance(p, wallsAtReference_[w]) - radius - margin;
-    if (!wallAlwaysListed_[w]) {
-      nearest = std::min(nearest, wallGap_[w]);
-    }
-  }
-  const double allowance = std::min(std::max(wallSkin, nearest / 2.0), farthest);
-  for (unsigned w = 0; w < walls.size(); ++w) {
-    if (wallAlwaysListed_[w] || !(wallGap_[w] > allowance)) {
-      list.push_back(w);
-    }
-  }
-  wallAllowance_[i] = allowance;
-  return list;
 }

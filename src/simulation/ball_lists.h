@@ -5,31 +5,27 @@
 #include "simulation/cell_grid.h"
 #include "world/world.h"
 
-// Neighbour lists with a skin. Each ball keeps the balls, and separately the
-// walls, that lay near it when its list was made, and a list is remade only
-// when its ball has moved too far since. What makes them exact:
+// Neighbour lists with a skin: each ball keeps the balls that lay near it when
+// its list was made, and a list is remade only when its ball has moved too far
+// since. What makes them exact:
 //
-// Balls. Distances between balls are measured in a frame that drifts along
-// with the crowd (any drift will do: it moves every ball alike, so it changes
-// no distance between two balls; following the crowd only keeps the lists
-// valid for longer). A ball's list holds exactly the balls whose reference
-// points (where each ball stood in the drifting frame when its own list was
-// last made) lie within the sum of the radii plus a skin of its own; lists are
+// Distances between balls are measured in a frame that drifts along with the
+// crowd (any drift will do: it moves every ball alike, so it changes no
+// distance between two balls; following the crowd only keeps the lists valid
+// for longer). A ball's list holds exactly the balls whose reference points
+// (where each ball stood in the drifting frame when its own list was last
+// made) lie within the sum of the radii plus a skin of its own; lists are
 // remade in pairs, so that holds both ways. When a pair pass runs, no ball is
 // more than half the skin from its reference point, so two balls that touch
 // then had reference points within the sum of their radii plus the skin: every
 // touching pair is listed. Only the balls that moved too far are remade, so a
 // ball flying far from everything costs no more than its own list.
-//
-// Walls. A ball's wall list holds every wall that lay within its radius plus an
-// allowance of it (at least a skin, more for a ball far from all walls), and it
-// is remade once the ball's move plus the walls' move since exceeds that
-// allowance. A wall that could touch the ball now is therefore on the list.
-class ContactLists {
+class BallLists {
  public:
-  // Brings the lists up to date with balls and walls changed since last time:
-  // new balls, moved walls, anything set from outside.
-  void prepare(const std::vector<Ball>& balls, const std::vector<Wall>& walls);
+  // Brings the lists up to date with the balls changed since last time: new
+  // balls, anything set from outside. True if every list was made anew, as
+  // when a radius changed.
+  bool prepare(const std::vector<Ball>& balls);
 
   // Remakes the ball lists of the balls that moved too far.
   void refreshPartners(const std::vector<Ball>& balls);
@@ -39,17 +35,6 @@ class ContactLists {
 
   // Moves the drifting frame along with the step most balls are about to take.
   void advanceDrift(const std::vector<Ball>& balls, const Vector2D& gravity);
-
-  // Every wall that may touch the ball, in ascending order.
-  const std::vector<unsigned>& wallsNear(unsigned i, const Ball& ball,
-                                         const std::vector<Wall>& walls) {
-    const double allowance = wallAllowance_[i] - wallMove_;
-    if (allowance >= 0.0 &&
-        distanceSquared(ball.position, wallReference_[i]) <= allowance * allowance) {
-      return wallList_[i];
-    }
-    return remakeWallList(i, ball, walls);
-  }
 
   // Ball i has moved to position.
   void moved(unsigned i, const Vector2D& position) {
@@ -72,9 +57,6 @@ class ContactLists {
   void updateHalfSkin();
   void relocate(unsigned i, const std::vector<Ball>& balls);
   void becomeLoner(unsigned i, const Vector2D& key);
-  void prepareWalls(const std::vector<Wall>& walls);
-  const std::vector<unsigned>& remakeWallList(unsigned i, const Ball& ball,
-                                              const std::vector<Wall>& walls);
 
   std::vector<CellGrid> grids_;                 // by size class
   std::vector<int> activeClasses_;              // the size classes that have balls
@@ -97,13 +79,4 @@ class ContactLists {
   std::vector<char> stale_;
   std::vector<unsigned> staleBalls_;
   std::vector<double> sample_;
-
-  std::vector<Wall> wallsAtReference_;
-  std::vector<char> wallAlwaysListed_;  // too far out to reason about: never culled
-  double wallScale_ = 0.0;
-  double wallMove_ = 0.0;
-  std::vector<Vector2D> wallReference_;
-  std::vector<double> wallAllowance_;  // negative: the list must be made
-  std::vector<double> wallGap_;
-  std::vector<std::vector<unsigned>> wallList_;
 };
