@@ -128,11 +128,14 @@ TEST_F(ContactSearch, FarFastAndNonFiniteBallsMatch) {
 }
 
 // Far from everything, balls fly on alone; then balls are dropped in the way
-// of some, and right onto the others.
-TEST_F(ContactSearch, BallsDroppedNearALonerMatch) {
+// of some, and right onto the others. Pairs of balls fly at each other from
+// just too close to be loners.
+TEST_F(ContactSearch, BallsNearLonersMatch) {
   buildScene();
   for (int i = 0; i < 8; ++i) {
     balls[addBall(2000, 1000 * i, 6)].velocity = Vector2D(1 + 0.1 * i, 0);
+    balls[addBall(3000, 1000 * i, 6)].velocity = Vector2D(1, 0);
+    balls[addBall(3140 - 5 * i, 1000 * i, 6)].velocity = Vector2D(-1, 0);
   }
   for (int i = 0; i < 40; ++i) {
     addBall(5000 + 300 * i, 0, 6);  // most balls keep still: so does the drift
@@ -142,7 +145,7 @@ TEST_F(ContactSearch, BallsDroppedNearALonerMatch) {
       if (frame == 2 && i % 2 == 0) {
         addBall(2090, 1000 * i + 0.7 * i, 12);
       } else if (frame == 4 && i % 2 == 1) {
-        addBall(balls[4 + i].position.x - 3, balls[4 + i].position.y, 12);
+        addBall(balls[4 + 3 * i].position.x - 3, balls[4 + 3 * i].position.y, 12);
       }
     }
   });

@@ -221,6 +221,14 @@ void BallLists::refreshPartners(const std::vector<Ball>& balls) {
 // together have reference points farther apart than the sum of their radii and
 // of their allowances. A ball placed near a loner takes the loner's allowance
 // away first, so the rule holds.
+// True if no other ball's reference point lies within lonerReach_ of key.
+bool BallLists::alone(unsigned i, const Vector2D& key) const {
+  const double reachSquared = square(lonerReach_);
+  return presence_.allFar(key, lonerReach_, [&](unsigned k) {
+    return k == i || distanceSquared(referencePoint(k), key) > reachSquared;
+  });
+}
+
 void BallLists::becomeLoner(unsigned i, const Vector2D& key) {
   loner_[i] = true;
   loners_.place(i, key);
@@ -254,7 +262,7 @@ void BallLists::relocate(unsigned i, const std::vector<Ball>& balls) {
   presence_.place(i, key);
   // A loner is most likely alone still, and then has no partners and no
   // loners near it to take the allowance from.
-  if (wasLoner && presence_.holdsOnly(i, key, lonerReach_)) {
+  if (wasLoner && alone(i, key)) {
     becomeLoner(i, key);
     return;
   }
@@ -276,7 +284,7 @@ void BallLists::relocate(unsigned i, const std::vector<Ball>& balls) {
     }
     lonersLeaving_.clear();
   }
-  if (partners_[i].empty() && presence_.holdsOnly(i, key, lonerReach_)) {
+  if (partners_[i].empty() && alone(i, key)) {
     becomeLoner(i, key);
   }
 }

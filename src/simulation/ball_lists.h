@@ -56,6 +56,7 @@ class BallLists {
   void join(unsigned i);
   void updateHalfSkin();
   void relocate(unsigned i, const std::vector<Ball>& balls);
+  bool alone(unsigned i, const Vector2D& key) const;
   void becomeLoner(unsigned i, const Vector2D& key);
 
   std::vector<CellGrid> grids_;                 // by size class

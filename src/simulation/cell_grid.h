@@ -37,10 +37,11 @@ class CellGrid {
     });
   }
 
-  // True if no item but i is within reach of point (and none in the cells
-  // that such items can lie in).
-  bool holdsOnly(unsigned i, const Vector2D& point, double reach) const {
-    return visitUntil(point, reach, [i](unsigned k) { return k == i; });
+  // True if far(k) holds for every item k that visitWithin would visit;
+  // stops at the first that it does not hold for.
+  template <typename Far>
+  bool allFar(const Vector2D& point, double reach, Far far) const {
+    return visitUntil(point, reach, far);
   }
 
  private:
