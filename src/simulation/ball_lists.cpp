@@ -106,23 +106,22 @@ bool BallLists::prepare(const std::vector<Ball>& balls) {
   if (!sameBalls) {
     rebuild(balls);
     return true;
-  } else {
-    // Positions may have been set from outside since the last sub-step.
-    for (unsigned i = 0; i < known; ++i) {
-      moved(i, balls[i].position);
-    }
-    for (unsigned i = static_cast<unsigned>(known); i < balls.size(); ++i) {
-      reference_.push_back(Vector2D(NAN, NAN));
-      driftAtReference_.push_back(drift_);
-      radius_.push_back(balls[i].radius);
-      partners_.emplace_back();
-      stale_.push_back(false);
-      loner_.push_back(false);
-      join(i);
-      staleBalls_.push_back(i);
-    }
-    refreshPartners(balls);
   }
+  // Positions may have been set from outside since the last sub-step.
+  for (unsigned i = 0; i < known; ++i) {
+    moved(i, balls[i].position);
+  }
+  for (unsigned i = static_cast<unsigned>(known); i < balls.size(); ++i) {
+    reference_.push_back(Vector2D(NAN, NAN));
+    driftAtReference_.push_back(drift_);
+    radius_.push_back(balls[i].radius);
+    partners_.emplace_back();
+    stale_.push_back(false);
+    loner_.push_back(false);
+    join(i);
+    staleBalls_.push_back(i);
+  }
+  refreshPartners(balls);
   return false;
 }
 
@@ -144,7 +143,7 @@ void BallLists::rebuild(const std::vector<Ball>& balls) {
   loners_.reset(lonerReach_ * cellWidening);
   loner_.assign(balls.size(), false);
   lonerCount_ = 0;
-  updateHalfSkin();
+  updateAllowances();
   reference_.assign(balls.size(), Vector2D(NAN, NAN));
   driftAtReference_.assign(balls.size(), drift_);
   radius_.clear();
@@ -178,7 +177,7 @@ void BallLists::join(unsigned i) {
   members_[c].push_back(i);
 }
 
-void BallLists::updateHalfSkin() {
+void BallLists::updateAllowances() {
   const double rounding = driftScale_ * driftSlack;
   halfSkinSquared_ = square(std::max(ballSkin / 2.0 * (1.0 - relativeSlack) - rounding, 0.0));
   lonerAllowanceSquared_ = square(std::max(lonerAllowance * (1.0 - relativeSlack) - rounding, 0.0));
@@ -202,7 +201,7 @@ void BallLists::advanceDrift(const std::vector<Ball>& balls, const Vector2D& gra
   if (std::abs(next.x) <= farthestDrift && std::abs(next.y) <= farthestDrift) {
     drift_ = next;
     driftScale_ = std::max({driftScale_, std::abs(next.x), std::abs(next.y)});
-    updateHalfSkin();
+    updateAllowances();
   }
 }
 

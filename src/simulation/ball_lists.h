@@ -54,7 +54,7 @@ class BallLists {
   void visitWithinSkin(unsigned i, Visit visit) const;
   void rebuild(const std::vector<Ball>& balls);
   void join(unsigned i);
-  void updateHalfSkin();
+  void updateAllowances();
   void relocate(unsigned i, const std::vector<Ball>& balls);
   bool alone(unsigned i, const Vector2D& key) const;
   void becomeLoner(unsigned i, const Vector2D& key);
