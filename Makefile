@@ -42,7 +42,7 @@ test:
 	cd $(BUILD) && ctest --output-on-failure
 	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_BINDIR=games -DBRIVOLT_TESTS=ON
 	cmake --build $(PACKAGE_BUILD) -j$(JOBS)
-	cd $(PACKAGE_BUILD) && ctest --output-on-failure -R '^package$$'
+	cd $(PACKAGE_BUILD) && ctest --output-on-failure -R '^package\.'
 	cmake -S . -B $(SANITIZE_BUILD) -DCMAKE_BUILD_TYPE=Debug -DBRIVOLT_SANITIZE=ON
 	cmake --build $(SANITIZE_BUILD) -j$(JOBS)
 	cd $(SANITIZE_BUILD) && ctest --output-on-failure

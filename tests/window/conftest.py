@@ -39,9 +39,9 @@ def x_display():
 class Sandbox:
     """The running program, its window, and a keyboard and mouse for it."""
 
-    def __init__(self, name, program=PROGRAM):
+    def __init__(self, name):
         env = dict(os.environ, DISPLAY=name)
-        self.process = subprocess.Popen([program], env=env, stderr=subprocess.PIPE, text=True)
+        self.process = subprocess.Popen([PROGRAM], env=env, stderr=subprocess.PIPE, text=True)
         self.display = display.Display(name)
         self.root = self.display.screen().root
         deadline = time.monotonic() + 30
