@@ -2,22 +2,10 @@
 
 #include <vector>
 
-#include "geometry/vector2d.h"
 #include "simulation/simulation.h"
 #include "support/world_fixture.h"
 
 namespace {
-
-// A compound assignment hands back a copy: an operation chained onto it acts on
-// the copy, not on the left operand.
-TEST(Vector2D, CompoundAssignmentReturnsACopy) {
-  Vector2D a(1.0, 1.0);
-  const Vector2D chained = (a += Vector2D(1.0, 2.0)) *= 2.0;
-  EXPECT_EQ(a.y, 3.0);
-  EXPECT_EQ(chained.y, 6.0);
-  (a *= Vector2D(1.0, -1.0)) -= Vector2D(100.0, 100.0);
-  EXPECT_EQ(a.y, -3.0);
-}
 
 using BallContact = WorldTest;
 
@@ -45,9 +33,8 @@ TEST_F(BallContact, PushesOnlyThePushedBallAwayFromTheOther) {
     resolveBallCollision(a, b);
     EXPECT_NEAR(balls[a].velocity.x, c.expected.x, 1e-15) << c.b.x;
     EXPECT_NEAR(balls[a].velocity.y, c.expected.y, 1e-15) << c.b.x;
-    EXPECT_EQ(balls[b].velocity.x, 0.0);
-    EXPECT_EQ(balls[a].position.x, c.a.x);
-    EXPECT_EQ(balls[b].position.x, c.b.x);
+    EXPECT_TRUE(balls[b].velocity.x == 0 && balls[a].position.x == c.a.x &&
+                balls[b].position.x == c.b.x);
   }
 }
 

@@ -59,23 +59,29 @@ TEST_F(Shell, EachPressAddsOneBallAtThePointer) {
                        {40, 50, 12, 5, 41, 51, 12, 5, 7, 8, 12, 5, 7, 8, 6, 1, 6, 5, 6, 1}));
 }
 
+// Centre x, y; then whether the disc (radius 16) can show on 800 by 600, and
+// where: truncated toward zero. Edge pixels still show; beyond them nothing.
 TEST_F(Shell, DiscCentresTruncateTowardZeroWhenTheDiscCanShow) {
-  int x = -1, y = -1;
-  ASSERT_TRUE(discPixelCentre(Ball(Vector2D(99.9, 30.5), Vector2D(), 12, 5.0), 800, 600, x, y));
-  EXPECT_EQ(x, 99);
-  EXPECT_EQ(y, 30);
-  ASSERT_TRUE(discPixelCentre(Ball(Vector2D(-0.5, 599.9), Vector2D(), 6, 1.0), 800, 600, x, y));
-  EXPECT_EQ(x, 0);
-  EXPECT_EQ(y, 599);
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  // Edge pixels of a disc still show; beyond them, and far off, nothing does.
-  const double centres[][3] = {{-16.9, 300, 1},   {815.7, 300, 1}, {400, 615.2, 1}, {-17, 300, 0},
-                               {816, 300, 0},     {400, 616, 0},   {400, -17, 0},   {400, 3e9, 0},
-                               {1e300, 1e300, 0}, {-1e300, 5, 0},  {nan, 5, 0}};
-  for (const auto& c : centres) {
-    EXPECT_EQ(discPixelCentre(Ball(Vector2D(c[0], c[1]), Vector2D(), 16, 1.0), 800, 600, x, y),
-              c[2] == 1)
-        << c[0] << ", " << c[1];
+  const double cases[][5] = {{99.9, 30.5, 1, 99, 30},
+                             {-0.5, 599.9, 1, 0, 599},
+                             {-16.9, 300, 1, -16, 300},
+                             {815.7, 300, 1, 815, 300},
+                             {400, 615.2, 1, 400, 615},
+                             {-17, 300, 0},
+                             {816, 300, 0},
+                             {400, 616, 0},
+                             {400, -17, 0},
+                             {400, 3e9, 0},
+                             {1e300, 1e300, 0},
+                             {-1e300, 5, 0},
+                             {nan, 5, 0}};
+  for (const auto& c : cases) {
+    int x = -1, y = -1;
+    const bool shows =
+        discPixelCentre(Ball(Vector2D(c[0], c[1]), Vector2D(), 16, 1.0), 800, 600, x, y);
+    EXPECT_EQ(shows, c[2] == 1) << c[0] << ", " << c[1];
+    EXPECT_TRUE(!shows || (x == c[3] && y == c[4])) << c[0] << ", " << c[1];
   }
 }
 

@@ -18,14 +18,11 @@ struct SubStepContacts {
 // One frame as updateFrame runs it, with the ten sub-steps left to subStep.
 void frameAround(const std::function<void(unsigned)>& subStep);
 
-// The frame update with the plain contact search: every ordered pair of balls
-// and every wall is tested. Kept as the reference that the fast search must
-// match double for double. If contacts is given, each sub-step's contacts are
-// appended to it.
+// The frame with every ordered pair of balls and every wall tested: the
+// reference for the program's frame. Appends each sub-step's contacts if asked.
 void exhaustiveUpdateFrame(std::vector<SubStepContacts>* contacts = nullptr);
 
-// Bit-pattern equality of every ball's position and velocity (which lie side
-// by side), so NaN equals NaN and -0.0 differs from 0.0.
+// Bit-pattern equality of positions and velocities (side by side in a Ball).
 inline bool sameBits(const std::vector<Ball>& a, const std::vector<Ball>& b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](const Ball& p, const Ball& q) {
     return std::memcmp(&p.position, &q.position, 2 * sizeof(Vector2D)) == 0;

@@ -37,8 +37,6 @@ def x_display():
 
 
 class Sandbox:
-    """The running program, its window, and a keyboard and mouse for it."""
-
     def __init__(self, name):
         env = dict(os.environ, DISPLAY=name)
         self.process = subprocess.Popen([PROGRAM], env=env, stderr=subprocess.PIPE, text=True)
@@ -55,8 +53,7 @@ class Sandbox:
         return window.get_wm_name() == TITLE and window.get_attributes().map_state
 
     def stop(self):
-        if self.process.poll() is None:
-            self.process.kill()
+        self.process.kill()  # does nothing once the program has ended
         self.process.communicate(timeout=10)
         self.display.close()
 
