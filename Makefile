@@ -52,7 +52,7 @@ package:
 	cmake -S . -B $(PACKAGE_BUILD) -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_BINDIR=games -DBRIVOLT_TESTS=OFF
 	cmake --build $(PACKAGE_BUILD) -j$(JOBS)
 	cd $(PACKAGE_BUILD) && cpack -G DEB >/dev/null
-	@echo "$(CURDIR)/$$(cd $(PACKAGE_BUILD) && ls brivolt_*.deb)"
+	@echo "$(CURDIR)/$(PACKAGE_BUILD)/$$(cd $(PACKAGE_BUILD) && ls brivolt_*.deb)"
 
 bench:
 	$(call ensure_packages,$(BENCH_PACKAGES))
