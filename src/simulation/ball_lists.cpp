@@ -142,7 +142,6 @@ void BallLists::rebuild(const std::vector<Ball>& balls) {
   presence_.reset(lonerReach_ * cellWidening);
   loners_.reset(lonerReach_ * cellWidening);
   loner_.assign(balls.size(), false);
-  lonerCount_ = 0;
   updateAllowances();
   reference_.assign(balls.size(), Vector2D(NAN, NAN));
   driftAtReference_.assign(balls.size(), drift_);
@@ -213,13 +212,6 @@ void BallLists::refreshPartners(const std::vector<Ball>& balls) {
   staleBalls_.clear();
 }
 
-// Takes ball i out of the lists and puts it back at its new reference point.
-// Loners. Besides the skin, each ball has an allowance: half the skin, or for a
-// loner, a ball that had no other ball within lonerReach_ when it was placed,
-// the larger lonerAllowance. The lists keep to this rule: two balls not listed
-// together have reference points farther apart than the sum of their radii and
-// of their allowances. A ball placed near a loner takes the loner's allowance
-// away first, so the rule holds.
 // True if no other ball's reference point lies within lonerReach_ of key.
 bool BallLists::alone(unsigned i, const Vector2D& key) const {
   const double reachSquared = square(lonerReach_);
@@ -231,9 +223,15 @@ bool BallLists::alone(unsigned i, const Vector2D& key) const {
 void BallLists::becomeLoner(unsigned i, const Vector2D& key) {
   loner_[i] = true;
   loners_.place(i, key);
-  ++lonerCount_;
 }
 
+// Takes ball i out of the lists and puts it back at its new reference point.
+// Loners. Besides the skin, each ball has an allowance: half the skin, or for a
+// loner, a ball that had no other ball within lonerReach_ when it was placed,
+// the larger lonerAllowance. The lists keep to this rule: two balls not listed
+// together have reference points farther apart than the sum of their radii and
+// of their allowances. A ball placed near a loner takes the loner's allowance
+// away first, so the rule holds.
 void BallLists::relocate(unsigned i, const std::vector<Ball>& balls) {
   for (unsigned k : partners_[i]) {
     std::vector<unsigned>& list = partners_[k];
@@ -245,7 +243,6 @@ void BallLists::relocate(unsigned i, const std::vector<Ball>& balls) {
   if (wasLoner) {
     loner_[i] = false;
     loners_.remove(i);
-    --lonerCount_;
   }
   reference_[i] = balls[i].position;
   driftAtReference_[i] = drift_;
@@ -271,10 +268,9 @@ void BallLists::relocate(unsigned i, const std::vector<Ball>& balls) {
     list.insert(std::upper_bound(list.begin(), list.end(), i), i);
   });
   std::sort(partners_[i].begin(), partners_[i].end());
-  if (lonerCount_ > 0) {
+  if (!loners_.empty()) {
     loners_.visitWithin(key, lonerReach_, [&](unsigned k) {
       loner_[k] = false;
-      --lonerCount_;
       lonersLeaving_.push_back(k);
     });
     for (unsigned k : lonersLeaving_) {

@@ -71,7 +71,6 @@ class BallLists {
   CellGrid presence_;  // every placed ball
   CellGrid loners_;    // the loners alone
   std::vector<char> loner_;
-  std::size_t lonerCount_ = 0;
   std::vector<unsigned> lonersLeaving_;
   std::vector<Vector2D> reference_;  // where each ball stood when its list was made
   std::vector<Vector2D> driftAtReference_;

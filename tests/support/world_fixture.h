@@ -8,7 +8,6 @@
 class WorldTest : public ::testing::Test {
  protected:
   void SetUp() override { resetWorld(); }
-  void TearDown() override { resetWorld(); }
 
   static void resetWorld() {
     balls.clear();

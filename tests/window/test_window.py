@@ -53,10 +53,8 @@ def test_window_shows_the_scene(sandbox):
 def test_each_press_adds_one_ball(sandbox):
     # Big, small, big held down for a second, and small below the floor.
     presses = [(1, 600, 200, 0.1, (3, 1)), (3, 30, 200, 0.1, (3, 2))]
-    for button, x, y, held, seen in presses + [
-        (1, 450, 300, 1, (4, 2)),
-        (3, 400, 596, 0.1, (4, 2)),
-    ]:
+    presses += [(1, 450, 300, 1, (4, 2)), (3, 400, 596, 0.1, (4, 2))]
+    for button, x, y, held, seen in presses:
         sandbox.click(button, x, y, held)
         time.sleep(1.0)
         assert balls_by_size(sandbox) == seen
