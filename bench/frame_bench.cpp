@@ -11,8 +11,8 @@
 
 #include "app/scene.h"
 #include "simulation/simulation.h"
-#include "support/exhaustive_physics.h"
 #include "simulation/wall_contact.h"
+#include "support/exhaustive_physics.h"
 #include "world/world.h"
 
 namespace {
@@ -59,13 +59,18 @@ void settle(int frames) {
   }
 }
 
-// Ball 0 and balls on a lattice filled row by row from the top of the arena,
-// at rest, their sizes taken in turn from radii.
-void lattice(int count, double spacing, std::vector<int> radii) {
+// The scene as the program starts it.
+void freshArena() {
   balls.clear();
   walls.clear();
   spinAngle = 0.0;
   buildScene();
+}
+
+// Ball 0 and balls on a lattice filled row by row from the top of the arena,
+// at rest, their sizes taken in turn from radii.
+void lattice(int count, double spacing, std::vector<int> radii) {
+  freshArena();
   balls.erase(balls.begin() + 1, balls.end());
   for (double y = 23; y < 590; y += spacing) {
     for (double x = 23; x < 790 && static_cast<int>(balls.size()) < count; x += spacing) {
@@ -95,12 +100,7 @@ struct Scene {
 
 std::vector<Scene> scenes() {
   std::vector<Scene> all;
-  all.push_back({"start", 4, [] {
-                   lattice(0, 13, {6});
-                   balls.clear();
-                   walls.clear();
-                   buildScene();
-                 }});
+  all.push_back({"start", 4, freshArena});
   for (int count : {100, 300, 1000, 1500, 2500}) {
     all.push_back({"falling", count, [count] { lattice(count, 13, {6}); }});
     all.push_back({"settled", count, [count] {
