@@ -1,19 +1,17 @@
 #include <allegro.h>
 
-#include <atomic>
 #include <cstdio>
 
 #include "app/controls.h"
 #include "app/drawing.h"
+#include "app/ending.h"
 #include "app/scene.h"
 #include "simulation/simulation.h"
 
 namespace {
-// Set from the library's own thread when the window's close button is used.
-std::atomic<bool> closeRequested{false};
-
+// Called on the library's own thread.
 void onCloseButton() {
-  closeRequested = true;
+  endRequested = true;
 }
 
 // One line naming what failed and why; the library does not always say why.
@@ -25,9 +23,11 @@ int startupFailed(const char* what) {
 }  // namespace
 
 int main() {
+  exitOnLostDisplay();
   if (allegro_init() != 0) {
     return startupFailed("cannot start the Allegro library (is there an X display?)");
   }
+  catchEndSignals();
   install_keyboard();
   install_mouse();
   install_timer();
@@ -43,7 +43,7 @@ int main() {
   buildScene();
 
   // Unpaced on purpose: one pass is one frame, as fast as the machine goes.
-  while (!key[KEY_ESC] && !closeRequested) {
+  while (!key[KEY_ESC] && !endRequested) {
     applyArrowKeys(key[KEY_UP], key[KEY_LEFT], key[KEY_RIGHT]);
     applyMouseButtons(mouse_b, mouse_x, mouse_y);
     updateFrame();

@@ -2,17 +2,19 @@
 
 import os
 import subprocess
+import tempfile
 import time
 
 import numpy as np
 import pytest
 from scipy import ndimage
-from Xlib import X, XK, display, protocol
+from Xlib import X, XK, display, error, protocol
 from Xlib.ext import xtest
 
 TITLE = "Tessmar's Brivolt"
 PROGRAM = os.environ.get("BRIVOLT", "brivolt")
 WHITE, BLACK, RED, BLUE = (255, 255, 255), (0, 0, 0), (255, 0, 0), (0, 0, 255)
+WINDOW_WAIT = 5  # seconds; the sanitizer build shows its window in about one
 
 
 def start_xvfb():
@@ -25,7 +27,11 @@ def start_xvfb():
     )
     os.close(write)
     with os.fdopen(read) as pipe:
-        return server, ":" + pipe.readline().strip()
+        number = pipe.readline().strip()
+    if not number:
+        server.kill()
+        pytest.fail(f"Xvfb did not start (status {server.wait()})")
+    return server, ":" + number
 
 
 @pytest.fixture(scope="session")
@@ -37,25 +43,54 @@ def x_display():
 
 
 class Sandbox:
-    def __init__(self, name):
+    """The program, its window, and an X connection of our own to drive and see it.
+    Whatever goes wrong while it starts, the program is ended before the error leaves."""
+
+    def __init__(self, name, command=(PROGRAM,), wait=WINDOW_WAIT):
+        self.errors = tempfile.TemporaryFile("w+")  # a file, so the program never blocks on it
         env = dict(os.environ, DISPLAY=name)
-        self.process = subprocess.Popen([PROGRAM], env=env, stderr=subprocess.PIPE, text=True)
-        self.display = display.Display(name)
-        self.root = self.display.screen().root
-        deadline = time.monotonic() + 30
-        while not (found := [w for w in self.root.query_tree().children if self.shown(w)]):
-            assert time.monotonic() < deadline, f"no window titled {TITLE!r}"
+        self.process = subprocess.Popen(command, env=env, stderr=self.errors, text=True)
+        self.display = None
+        try:
+            self.display = display.Display(name)
+            self.root = self.display.screen().root
+            self.window = self.wait_for_window(wait)
+            self.window.set_input_focus(X.RevertToParent, X.CurrentTime)
+        except BaseException:
+            self.stop()
+            raise
+
+    def wait_for_window(self, seconds):
+        deadline = time.monotonic() + seconds
+        while (status := self.process.poll()) is None:
+            if found := [w for w in self.root.query_tree().children if self.shown(w)]:
+                return found[0]
+            if time.monotonic() > deadline:
+                pytest.fail(f"no window titled {TITLE!r} within {seconds} s: {self.stderr()!r}")
             time.sleep(0.05)
-        self.window = found[0]
-        self.window.set_input_focus(X.RevertToParent, X.CurrentTime)
+        pytest.fail(f"ended with status {status} before its window showed: {self.stderr()!r}")
 
     def shown(self, window):
-        return window.get_wm_name() == TITLE and window.get_attributes().map_state
+        try:
+            return window.get_wm_name() == TITLE and window.get_attributes().map_state
+        except error.XError:  # closed while we looked
+            return False
+
+    def stderr(self):
+        self.errors.seek(0)
+        return self.errors.read()
 
     def stop(self):
-        self.process.kill()  # does nothing once the program has ended
-        self.process.communicate(timeout=10)
-        self.display.close()
+        """Ends the program if it still runs, reaps it and closes our connection."""
+        if self.process.poll() is None:
+            self.process.kill()
+        self.process.wait()
+        if self.display is not None:
+            try:
+                self.display.close()
+            except (error.ConnectionClosedError, OSError):
+                pass  # its server has gone
+        self.errors.close()
 
     def pixels(self):
         """The window's pixels as an RGB array, indexed [y, x]."""
@@ -99,10 +134,12 @@ class Sandbox:
 @pytest.fixture
 def sandbox(x_display):
     running = Sandbox(x_display)
-    running.move(500, 250)
-    time.sleep(1.5)  # the four balls fall into the bottom corners
-    yield running
-    running.stop()
+    try:
+        running.move(500, 250)
+        time.sleep(1.5)  # the four balls fall into the bottom corners
+        yield running
+    finally:
+        running.stop()
 
 
 def discs(pixels, colour):

@@ -2,13 +2,16 @@
 
 import math
 import os
+import random
+import re
+import signal
 import subprocess
 import time
 
 import numpy as np
 import pytest
 from scipy import ndimage
-from conftest import BLACK, BLUE, PROGRAM, RED, TITLE, WHITE, discs
+from conftest import BLACK, BLUE, PROGRAM, RED, TITLE, WHITE, Sandbox, discs, start_xvfb
 
 FIXED_WALLS = [(55, 400, 740, 500), (85, 150, 100, 500), (10, 10, 790, 10), (10, 10, 10, 590)]
 FIXED_WALLS += [(10, 590, 390, 550), (390, 550, 790, 590), (790, 10, 790, 590)]
@@ -86,3 +89,51 @@ def test_without_a_display_it_says_why_and_fails():
     result = subprocess.run([PROGRAM], env=env, capture_output=True, text=True, timeout=30)
     assert result.returncode == 1
     assert len(result.stderr.splitlines()) == 1 and result.stderr.startswith("brivolt: ")
+
+
+# The ways a desktop ends a program, and the statuses each may end with.
+ENDINGS = [("SIGINT", {0}), ("SIGTERM", {0}), ("SIGHUP", {0}), ("lost display", {1})]
+ENDINGS += [("SIGTERM, lost display", {0, 1})]
+
+
+# The faults these catch are races with whatever the loop is doing: run each several times.
+@pytest.mark.parametrize("run", range(int(os.environ.get("BRIVOLT_ENDING_RUNS", "3"))))
+@pytest.mark.parametrize("how, statuses", ENDINGS)
+def test_the_desktop_ends_it_promptly_and_cleanly(how, statuses, run):
+    server, name = start_xvfb()
+    try:
+        sandbox = Sandbox(name)
+        try:
+            time.sleep(random.uniform(0.05, 0.5))
+            if how.startswith("SIG"):
+                sandbox.process.send_signal(getattr(signal, how.split(",")[0]))
+            if how.endswith("lost display"):
+                server.kill()
+            status = sandbox.process.wait(timeout=2)
+            lines = sandbox.stderr().splitlines()
+            assert status in statuses, lines
+            if status == 0:
+                assert lines == []
+            else:
+                assert len(lines) == 1 and "lost the connection to the X display" in lines[0]
+        finally:
+            sandbox.stop()
+    finally:
+        server.kill()
+        server.wait()
+
+
+@pytest.mark.parametrize(
+    "script, message",
+    [
+        ("echo cannot open >&2; exit 3", "ended with status 3 before its window showed: 'cannot open\\n'"),
+        ("exec sleep 60", f"no window titled {TITLE!r} within 1 s"),
+    ],
+)
+def test_a_program_that_shows_no_window_fails_fast_and_is_ended(x_display, tmp_path, script, message):
+    started = time.monotonic()
+    with pytest.raises(pytest.fail.Exception, match=re.escape(message)):
+        Sandbox(x_display, ["sh", "-c", f"echo $$ > {tmp_path}/pid; {script}"], wait=1)
+    assert time.monotonic() - started < 3
+    with pytest.raises(ProcessLookupError):
+        os.kill(int((tmp_path / "pid").read_text()), 0)
