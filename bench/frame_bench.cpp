@@ -13,6 +13,7 @@
 #include "simulation/simulation.h"
 #include "simulation/wall_contact.h"
 #include "support/exhaustive_physics.h"
+#include "support/long_game.h"
 #include "world/world.h"
 
 namespace {
@@ -92,6 +93,22 @@ void addFallen(int count, bool beside) {
   }
 }
 
+// The long game, played on from where the previous call left it until the
+// arena holds count balls.
+void longGame(std::size_t count) {
+  static LongGame game(1);
+  static Snapshot played = [] {
+    freshArena();
+    return Snapshot::take();
+  }();
+  played.restore();
+  while (balls.size() < count) {
+    game.input();
+    updateFrame();
+  }
+  played = Snapshot::take();
+}
+
 struct Scene {
   std::string name;
   int balls;
@@ -101,6 +118,9 @@ struct Scene {
 std::vector<Scene> scenes() {
   std::vector<Scene> all;
   all.push_back({"start", 4, freshArena});
+  for (int count : {1000, 2500, 3750, 5000}) {
+    all.push_back({"long game", count, [count] { longGame(count); }});
+  }
   for (int count : {100, 300, 1000, 1500, 2500}) {
     all.push_back({"falling", count, [count] { lattice(count, 13, {6}); }});
     all.push_back({"settled", count, [count] {
@@ -138,42 +158,58 @@ void timeFrames(benchmark::State& state, const Snapshot& start,
   }
 }
 
-void registerScene(const Scene& scene) {
+// The scene's state, and what touched in its timed frames, found untimed by
+// the exhaustive search; made when the scene's first benchmark runs, so that a
+// filter skips the scenes it leaves out. All three ways of running the frames
+// must agree before any is timed.
+struct Prepared {
+  Snapshot start;
+  std::vector<SubStepContacts> contacts;
+  bool agree;
+};
+
+Prepared prepare(const Scene& scene) {
   scene.make();
-  const Snapshot start = Snapshot::take();
-  // What touched, found untimed by the exhaustive search; all three ways of
-  // running the frames must agree before any is timed.
-  auto contacts = std::make_shared<std::vector<SubStepContacts>>();
+  Prepared prepared{Snapshot::take(), {}, false};
   settle(timedFrames);
   const std::vector<Ball> fast = balls;
-  start.restore();
+  prepared.start.restore();
   for (int f = 0; f < timedFrames; ++f) {
-    exhaustiveUpdateFrame(contacts.get());
+    exhaustiveUpdateFrame(&prepared.contacts);
   }
   const std::vector<Ball> exhaustive = balls;
-  start.restore();
+  prepared.start.restore();
   for (int f = 0; f < timedFrames; ++f) {
-    replayFrame(contacts->data() + 10 * f);
+    replayFrame(prepared.contacts.data() + 10 * f);
   }
-  const bool agree = sameBits(fast, exhaustive) && sameBits(balls, exhaustive);
+  prepared.agree = sameBits(fast, exhaustive) && sameBits(balls, exhaustive);
+  return prepared;
+}
 
+void registerScene(const Scene& scene) {
+  auto prepared = std::make_shared<std::unique_ptr<Prepared>>();
   const std::string suffix = "/" + scene.name + "/" + std::to_string(scene.balls);
-  const auto add = [&](const std::string& kind, std::function<void(int)> frame) {
-    benchmark::RegisterBenchmark((kind + suffix).c_str(),
-                                 [start, frame, agree](benchmark::State& state) {
-                                   if (!agree) {
-                                     state.SkipWithError("the searches disagree");
-                                     return;
-                                   }
-                                   timeFrames(state, start, frame);
-                                 })
+  const auto add = [&](const std::string& kind, std::function<void(const Prepared&, int)> frame) {
+    benchmark::RegisterBenchmark(
+        (kind + suffix).c_str(),
+        [scene, prepared, frame](benchmark::State& state) {
+          if (!*prepared) {
+            *prepared = std::make_unique<Prepared>(prepare(scene));
+          }
+          const Prepared& ready = **prepared;
+          if (!ready.agree) {
+            state.SkipWithError("the searches disagree");
+            return;
+          }
+          timeFrames(state, ready.start, [&](int f) { frame(ready, f); });
+        })
         ->UseManualTime()
         ->Unit(benchmark::kMicrosecond)
         ->MinTime(0.3);
   };
-  add("frame", [](int) { updateFrame(); });
-  add("floor", [contacts](int f) { replayFrame(contacts->data() + 10 * f); });
-  add("exhaustive", [](int) { exhaustiveUpdateFrame(); });
+  add("frame", [](const Prepared&, int) { updateFrame(); });
+  add("floor", [](const Prepared& ready, int f) { replayFrame(ready.contacts.data() + 10 * f); });
+  add("exhaustive", [](const Prepared&, int) { exhaustiveUpdateFrame(); });
 }
 
 }  // namespace

@@ -2,284 +2,447 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdint>
+#include <limits>
 
 namespace {
-// How much farther apart than touching two balls may lie and still be listed.
-// A wider skin means fewer remade lists and more candidates to test.
-constexpr double ballSkin = 3.0;
-// Cover the rounding of every distance compared here, with room to spare: of
-// the distances themselves, and of the drift's coordinates.
-constexpr double relativeSlack = 1e-9;
-constexpr double driftSlack = 1e-12;
-// A ball with no other ball near it may move this far before its list is
-// remade: a ball falling far from the crowd is remade every few sub-steps
-// rather than at every one.
-constexpr double lonerAllowance = 64.0;
-// The drift stops short of this, so that its rounding stays far below a pixel.
-constexpr double farthestDrift = 1e9;
-// The drift follows the median step of this many balls, spread over them all.
-constexpr std::size_t driftSample = 15;
-// Balls are sorted into grids by size, radii below 2^c in grid c, so that a few
-// big balls do not make the cells wide for all the small ones.
-constexpr int sizeClasses = 33;
-// Cells an eighth wider than two balls of their grid can reach, so that a ball
-// looks for others of its size in the nine cells around it.
+// A ball may stray this far from where the crowd takes it, plus this many
+// sub-steps at its speed against the crowd's, before it is relisted. Wider
+// allowances mean fewer relistings and more candidates in every pair pass.
+constexpr double smallestAllowance = 0.5;
+constexpr double stepsAhead = 10.0;
+constexpr double largestAllowance = 128.0;
+// As the integration damps every velocity.
+constexpr double damping = 0.999;
+// Every list has room to grow by this much and by half its length; one that
+// outgrows its room moves to the end, with twice the room it needs.
+constexpr std::uint32_t spareRoom = 4;
+// The lists are all made again once this many balls, and a share of the
+// rest, have been relisted since, as each relisted ball is looked at by every
+// ball relisted after it.
+constexpr std::size_t mostRelisted = 64;
+constexpr std::size_t relistedShare = 16;
+// The crowd's velocity is the median of this many balls, spread over them all.
+constexpr std::size_t crowdSample = 63;
+// Covers, with room to spare, the rounding of every distance compared here
+// and of the contact test.
+constexpr double slack = 1e-9;
+constexpr int reachClasses = 64;
+// Below this many members, looking at each is quicker than sorting into cells.
+constexpr std::size_t sortedFrom = 16;
+// Cells an eighth wider than two balls of their class can reach, so that a
+// ball looks for others of its class in the nine cells around its own.
 constexpr double cellWidening = 1.125;
-
-int sizeClass(int radius) {
-  auto size = static_cast<unsigned>(radius < 0 ? -static_cast<long long>(radius) : radius);
-  int sizeClass = 0;
-  for (; size > 0; size >>= 1) {
-    ++sizeClass;
-  }
-  return sizeClass;
-}
-
-double largestRadius(int sizeClass) {
-  return static_cast<double>((std::uint64_t{1} << sizeClass) - 1);
-}
-
-// How far a ball of the given radius can be from a ball of size class c that
-// it lists, rounding included.
-double reachOf(double radius, int sizeClass) {
-  return (radius + largestRadius(sizeClass) + ballSkin) * (1.0 + 2.0 * relativeSlack);
-}
+// Far beyond any place a ball can reach, and small enough that a cell
+// coordinate is exact to a hundredth of a cell.
+constexpr double farthestCell = 35184372088832.0;  // 2^45
 
 bool finite(const Vector2D& p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
+double manhattan(const Vector2D& v) {
+  return std::abs(v.x) + std::abs(v.y);
+}
+
+// floor(v * inverseCellSize), clamped. Converting to an integer truncates
+// toward zero, so a negative fraction steps down by one; this costs less than
+// a call of std::floor.
+std::int64_t cellCoordinate(double v, double inverseCellSize) {
+  const double scaled = std::clamp(v * inverseCellSize, -farthestCell, farthestCell);
+  const auto truncated = static_cast<std::int64_t>(scaled);
+  return truncated - (static_cast<double>(truncated) > scaled);
+}
 }  // namespace
 
-bool BallLists::placed(unsigned i) const {
-  return finite(reference_[i]);
+// Rings of cells around an entry's own that its reach and the largest of the
+// class can span together.
+std::int64_t BallLists::ReachClass::ringsFor(double reach) const {
+  const double span = (reach + largestReach) * (1.0 + slack) * inverseCellSize;
+  return static_cast<std::int64_t>(span + 1.0 / 16.0) + 1;
 }
 
-// Where ball i stood in the drifting frame when its list was made.
-Vector2D BallLists::referencePoint(unsigned i) const {
-  return reference_[i] - driftAtReference_[i];
-}
-
-bool BallLists::withinSkin(unsigned a, unsigned b) const {
-  const Vector2D gap =
-      (reference_[a] - reference_[b]) - (driftAtReference_[a] - driftAtReference_[b]);
-  const double reach = std::abs(static_cast<double>(radius_[a]) + radius_[b]) + ballSkin;
-  const double slack = reach * relativeSlack + driftScale_ * driftSlack;
-  return square(gap.x) + square(gap.y) <= square(reach + slack);
-}
-
-// Where a grid holds fewer balls than there are cells to look at, looking at
-// each of its balls is quicker, and finds the same ones.
 template <typename Visit>
-void BallLists::visitWithinSkin(unsigned i, Visit visit) const {
-  const auto visitIfWithin = [&](unsigned k) {
-    if (k != i && withinSkin(i, k)) {
-      visit(k);
+void BallLists::visitNear(const Vector2D& p, double reach, const char* looksInto,
+                          Visit visit) const {
+  for (int c : active_) {
+    if (looksInto != nullptr && !looksInto[c]) {
+      continue;
     }
-  };
-  const double radius = std::abs(static_cast<double>(radius_[i]));
-  const Vector2D point = referencePoint(i);
-  for (int c : activeClasses_) {
-    const double reach = reachOf(radius, c);
-    if (members_[c].size() <= grids_[c].cellsWithin(reach)) {
-      for (unsigned k : members_[c]) {
-        if (placed(k)) {
-          visitIfWithin(k);
-        }
+    const ReachClass& reachClass = classes_[c];
+    const Entry* entries = reachClass.entries.data();
+    if (!reachClass.sorted) {
+      visit(entries, entries + reachClass.entries.size());
+      continue;
+    }
+    const double inverse = reachClass.inverseCellSize;
+    const std::int64_t rings = reachClass.ringsFor(reach);
+    const std::int64_t cells = 2 * rings + 1;
+    const std::int64_t width = std::int64_t{1} << reachClass.widthBits;
+    const std::int64_t height = std::int64_t{1} << reachClass.heightBits;
+    const std::int64_t x = cellCoordinate(p.x, inverse);
+    const std::int64_t y = cellCoordinate(p.y, inverse);
+    // Rows or columns beyond the table's would visit its slots twice.
+    const std::int64_t first = (x - rings) & (width - 1);
+    const std::int64_t last = (x + rings) & (width - 1);
+    const auto cellRange = [&](std::int64_t from, std::int64_t to) {
+      visit(entries + reachClass.start[from], entries + reachClass.start[to]);
+    };
+    for (std::int64_t r = 0; r < std::min(cells, height); ++r) {
+      const std::int64_t row = ((y - rings + r) & (height - 1)) << reachClass.widthBits;
+      if (cells >= width) {
+        cellRange(row, row + width);
+      } else if (first <= last) {
+        cellRange(row + first, row + last + 1);
+      } else {
+        cellRange(row + first, row + width);
+        cellRange(row, row + last + 1);
       }
-    } else {
-      grids_[c].visitWithin(point, reach, visitIfWithin);
     }
   }
 }
 
-bool BallLists::prepare(const std::vector<Ball>& balls) {
-  const std::size_t known = partners_.size();
-  bool sameBalls = !grids_.empty() && balls.size() >= known;
-  for (std::size_t i = 0; i < known && sameBalls; ++i) {
-    sameBalls = balls[i].radius == radius_[i];
+void BallLists::prepare(const std::vector<Ball>& balls) {
+  const std::size_t known = reference_.size();
+  remake_ = remake_ || balls.size() < known;
+  for (std::size_t i = 0; i < std::min(known, balls.size()); ++i) {
+    remake_ = remake_ || balls[i].radius != radius_[i];
+    moved(static_cast<unsigned>(i), balls[i].position);
   }
-  for (std::size_t i = known; i < balls.size() && sameBalls; ++i) {
-    sameBalls = std::abs(static_cast<double>(balls[i].radius)) <= largestRadius_;
+  reference_.resize(balls.size(), Vector2D(NAN, NAN));
+  carriedAtReference_.resize(balls.size());
+  allowanceSquared_.resize(balls.size());
+  reach_.resize(balls.size(), -1.0);
+  radius_.resize(balls.size());
+  class_.resize(balls.size(), -1);
+  own_.resize(balls.size());
+  stray_.resize(balls.size());
+  relisted_.resize(balls.size());
+  foundStart_.resize(balls.size() + 1);
+  cursor_.resize(balls.size());
+  const auto none = static_cast<std::uint32_t>(partners_.size());
+  listStart_.resize(balls.size(), none);
+  listEnd_.resize(balls.size(), none);
+  listRoomEnd_.resize(balls.size(), none);
+  // New balls are listed as strays.
+  for (std::size_t i = known; i < balls.size(); ++i) {
+    stray_[i] = true;
+    strays_.push_back(static_cast<std::uint32_t>(i));
   }
-  if (!sameBalls) {
-    rebuild(balls);
-    return true;
-  }
-  // Positions may have been set from outside since the last sub-step.
-  for (unsigned i = 0; i < known; ++i) {
-    moved(i, balls[i].position);
-  }
-  for (unsigned i = static_cast<unsigned>(known); i < balls.size(); ++i) {
-    reference_.push_back(Vector2D(NAN, NAN));
-    driftAtReference_.push_back(drift_);
-    radius_.push_back(balls[i].radius);
-    partners_.emplace_back();
-    stale_.push_back(false);
-    loner_.push_back(false);
-    join(i);
-    staleBalls_.push_back(i);
-  }
-  refreshPartners(balls);
-  return false;
 }
 
-void BallLists::rebuild(const std::vector<Ball>& balls) {
-  grids_.resize(sizeClasses);
-  for (int c = 0; c < sizeClasses; ++c) {
-    grids_[c].reset((2.0 * largestRadius(c) + ballSkin) * cellWidening);
+void BallLists::refresh(const std::vector<Ball>& balls) {
+  if (relistedBalls_.size() + strays_.size() > mostRelisted + balls.size() / relistedShare) {
+    remake_ = true;
   }
-  activeClasses_.clear();
-  members_.assign(sizeClasses, {});
-  largestRadius_ = 0.0;
-  for (const Ball& ball : balls) {
-    largestRadius_ = std::max(largestRadius_, std::abs(static_cast<double>(ball.radius)));
-  }
-  // Reaches every ball that a loner's allowance could concern.
-  lonerReach_ =
-      (2.0 * largestRadius_ + 2.0 * lonerAllowance + ballSkin) * (1.0 + relativeSlack) + 1.0;
-  presence_.reset(lonerReach_ * cellWidening);
-  loners_.reset(lonerReach_ * cellWidening);
-  loner_.assign(balls.size(), false);
-  updateAllowances();
-  reference_.assign(balls.size(), Vector2D(NAN, NAN));
-  driftAtReference_.assign(balls.size(), drift_);
-  radius_.clear();
-  partners_.resize(balls.size());
-  stale_.assign(balls.size(), false);
-  staleBalls_.clear();
-  for (unsigned i = 0; i < balls.size(); ++i) {
-    radius_.push_back(balls[i].radius);
-    partners_[i].clear();
-    reference_[i] = balls[i].position;
-    join(i);
-    if (placed(i)) {
-      grids_[sizeClass(radius_[i])].place(i, referencePoint(i));
-      presence_.place(i, referencePoint(i));
+  for (std::uint32_t i : strays_) {
+    stray_[i] = false;
+    if (!remake_) {
+      relist(i, balls[i]);
     }
   }
-  for (unsigned i = 0; i < balls.size(); ++i) {
-    if (placed(i)) {
-      visitWithinSkin(i, [&](unsigned k) { partners_[i].push_back(k); });
-      std::sort(partners_[i].begin(), partners_[i].end());
-    }
+  strays_.clear();
+  if (remake_) {
+    make(balls);
   }
 }
 
-// Enters a new ball in its size class.
-void BallLists::join(unsigned i) {
-  const int c = sizeClass(radius_[i]);
-  if (members_[c].empty()) {
-    activeClasses_.push_back(c);
-  }
-  members_[c].push_back(i);
-}
-
-void BallLists::updateAllowances() {
-  const double rounding = driftScale_ * driftSlack;
-  halfSkinSquared_ = square(std::max(ballSkin / 2.0 * (1.0 - relativeSlack) - rounding, 0.0));
-  lonerAllowanceSquared_ = square(std::max(lonerAllowance * (1.0 - relativeSlack) - rounding, 0.0));
-}
-
-void BallLists::advanceDrift(const std::vector<Ball>& balls, const Vector2D& gravity) {
-  const std::size_t count = std::min(balls.size(), driftSample);
-  if (count == 0) {
+void BallLists::reference(std::uint32_t i, const Ball& ball) {
+  reference_[i] = ball.position;
+  carriedAtReference_[i] = carried_;
+  radius_[i] = ball.radius;
+  if (!finite(ball.position)) {
+    reach_[i] = -1.0;
+    allowanceSquared_[i] = std::numeric_limits<double>::infinity();
     return;
   }
+  // A NaN or infinite speed leaves the largest allowance.
+  const double ahead = smallestAllowance + stepsAhead * manhattan(ball.velocity - crowd_);
+  const double allowance = ahead <= largestAllowance ? ahead : largestAllowance;
+  allowanceSquared_[i] = square(allowance * (1.0 - slack));
+  reach_[i] = std::abs(static_cast<double>(ball.radius)) + allowance;
+}
+
+// Two balls are listed together when their reference points, taken along with
+// the crowd, are at most the sum of their radii and allowances apart. For
+// balls referenced together the test gives the same for both orders of the two,
+// bit for bit.
+inline bool BallLists::listed(std::uint32_t a, std::uint32_t b) const {
+  const Vector2D gap =
+      (reference_[a] - reference_[b]) - (carriedAtReference_[a] - carriedAtReference_[b]);
+  const double within = (reach_[a] + reach_[b]) * (1.0 + slack);
+  return reach_[a] >= 0.0 && reach_[b] >= 0.0 && square(gap.x) + square(gap.y) <= square(within);
+}
+
+void BallLists::makeRoom(std::uint32_t list, std::uint32_t more) {
+  if (listRoomEnd_[list] - listEnd_[list] >= more) {
+    return;
+  }
+  const std::uint32_t length = listEnd_[list] - listStart_[list];
+  const auto start = static_cast<std::uint32_t>(partners_.size());
+  partners_.resize(start + 2 * (length + more) + spareRoom);
+  std::copy(partners_.begin() + listStart_[list], partners_.begin() + listEnd_[list],
+            partners_.begin() + start);
+  listStart_[list] = start;
+  listEnd_[list] = start + length;
+  listRoomEnd_[list] = static_cast<std::uint32_t>(partners_.size());
+}
+
+// Takes ball i out of the lists it is in and enters it again where it is now.
+// Its cell entry is out of date from then on: the balls relisted since the
+// lists were all made are looked at one by one instead.
+void BallLists::relist(std::uint32_t i, const Ball& ball) {
+  for (std::uint32_t p = listStart_[i]; p < listEnd_[i]; ++p) {
+    const std::uint32_t k = partners_[p];
+    std::uint32_t* const begin = partners_.data() + listStart_[k];
+    std::uint32_t* const end = partners_.data() + listEnd_[k]--;
+    std::uint32_t* const at = std::lower_bound(begin, end, i);
+    std::copy(at + 1, end, at);
+  }
+  listEnd_[i] = listStart_[i];
+  reference(i, ball);
+  if (!relisted_[i]) {
+    relisted_[i] = true;
+    relistedBalls_.push_back(i);
+  }
+  if (reach_[i] < 0.0) {
+    return;
+  }
+  found_.clear();
+  const auto add = [&](std::uint32_t k) {
+    if (k != i && listed(i, k)) {
+      found_.push_back(k);
+    }
+  };
+  const Vector2D point = reference_[i] - carriedAtReference_[i];
+  visitNear(point, reach_[i], nullptr, [&](const Entry* begin, const Entry* end) {
+    for (const Entry* e = begin; e != end; ++e) {
+      if (!relisted_[e->index]) {
+        add(e->index);
+      }
+    }
+  });
+  for (std::uint32_t k : relistedBalls_) {
+    add(k);
+  }
+  std::sort(found_.begin(), found_.end());
+  makeRoom(i, static_cast<std::uint32_t>(found_.size()));
+  listEnd_[i] = static_cast<std::uint32_t>(
+      std::copy(found_.begin(), found_.end(), partners_.begin() + listStart_[i]) -
+      partners_.begin());
+  for (std::uint32_t k : found_) {
+    makeRoom(k, 1);
+    std::uint32_t* const begin = partners_.data() + listStart_[k];
+    std::uint32_t* const end = partners_.data() + listEnd_[k]++;
+    std::uint32_t* const at = std::upper_bound(begin, end, i);
+    std::copy_backward(at, end, end + 1);
+    *at = i;
+  }
+}
+
+// Where a ball would be carried along with the crowd: on at the crowd's
+// velocity, damped as the integration damps it, and falling at half the pull
+// of gravity, so that a ball at rest falls behind by as much as a ball in free
+// fall runs ahead.
+void BallLists::advance(const Vector2D& gravity) {
+  carried_ += crowd_ * decay_;
+  decay_ *= damping;
+  fallVelocity_ += gravity * 0.5;
+  carried_ += fallVelocity_;
+  fallVelocity_ *= damping;
+}
+
+// The median velocity of a sample: the crowd's, when most balls move together.
+Vector2D BallLists::crowdVelocity(const std::vector<Ball>& balls) {
+  const std::size_t count = std::min(balls.size(), crowdSample);
   const auto median = [&](double Vector2D::*axis) {
     sample_.clear();
-    for (std::size_t k = 0; k < count; ++k) {
-      const Vector2D& velocity = balls[k * balls.size() / count].velocity;
-      sample_.push_back(velocity.*axis + gravity.*axis);
+    for (std::size_t s = 0; s < count; ++s) {
+      const double v = balls[s * balls.size() / count].velocity.*axis;
+      if (std::abs(v) <= largestAllowance) {
+        sample_.push_back(v);
+      }
     }
-    std::nth_element(sample_.begin(), sample_.begin() + count / 2, sample_.end());
-    return sample_[count / 2];
+    if (sample_.empty()) {
+      return 0.0;
+    }
+    const auto middle = sample_.begin() + static_cast<std::ptrdiff_t>(sample_.size() / 2);
+    std::nth_element(sample_.begin(), middle, sample_.end());
+    return *middle;
   };
-  const Vector2D next = drift_ + Vector2D(median(&Vector2D::x), median(&Vector2D::y));
-  if (std::abs(next.x) <= farthestDrift && std::abs(next.y) <= farthestDrift) {
-    drift_ = next;
-    driftScale_ = std::max({driftScale_, std::abs(next.x), std::abs(next.y)});
-    updateAllowances();
-  }
+  return Vector2D(median(&Vector2D::x), median(&Vector2D::y));
 }
 
-void BallLists::refreshPartners(const std::vector<Ball>& balls) {
-  // Remaking one list can make another ball stale: it joins the end of these.
-  for (std::size_t s = 0; s < staleBalls_.size(); ++s) {
-    relocate(staleBalls_[s], balls);
+void BallLists::make(const std::vector<Ball>& balls) {
+  remake_ = false;
+  for (std::uint32_t i : relistedBalls_) {
+    relisted_[i] = false;
   }
-  staleBalls_.clear();
-}
-
-// True if no other ball's reference point lies within lonerReach_ of key.
-bool BallLists::alone(unsigned i, const Vector2D& key) const {
-  const double reachSquared = square(lonerReach_);
-  return presence_.allFar(key, lonerReach_, [&](unsigned k) {
-    return k == i || distanceSquared(referencePoint(k), key) > reachSquared;
-  });
-}
-
-void BallLists::becomeLoner(unsigned i, const Vector2D& key) {
-  loner_[i] = true;
-  loners_.place(i, key);
-}
-
-// Takes ball i out of the lists and puts it back at its new reference point.
-// Loners. Besides the skin, each ball has an allowance: half the skin, or for a
-// loner, a ball that had no other ball within lonerReach_ when it was placed,
-// the larger lonerAllowance. The lists keep to this rule: two balls not listed
-// together have reference points farther apart than the sum of their radii and
-// of their allowances. A ball placed near a loner takes the loner's allowance
-// away first, so the rule holds.
-void BallLists::relocate(unsigned i, const std::vector<Ball>& balls) {
-  for (unsigned k : partners_[i]) {
-    std::vector<unsigned>& list = partners_[k];
-    list.erase(std::lower_bound(list.begin(), list.end(), i));
+  relistedBalls_.clear();
+  crowd_ = crowdVelocity(balls);
+  carried_ = Vector2D();
+  fallVelocity_ = Vector2D();
+  decay_ = 1.0;
+  classes_.resize(reachClasses);
+  for (int c : active_) {
+    classes_[c].members.clear();
+    classes_[c].largestReach = 0.0;
   }
-  partners_[i].clear();
-  stale_[i] = false;
-  const bool wasLoner = loner_[i];
-  if (wasLoner) {
-    loner_[i] = false;
-    loners_.remove(i);
-  }
-  reference_[i] = balls[i].position;
-  driftAtReference_[i] = drift_;
-  // A non-finite centre makes every distance infinite or NaN: it touches nothing.
-  CellGrid& grid = grids_[sizeClass(radius_[i])];
-  if (!placed(i)) {
-    grid.remove(i);
-    presence_.remove(i);
-    return;
-  }
-  const Vector2D key = referencePoint(i);
-  grid.place(i, key);
-  presence_.place(i, key);
-  // A loner is most likely alone still, and then has no partners and no
-  // loners near it to take the allowance from.
-  if (wasLoner && alone(i, key)) {
-    becomeLoner(i, key);
-    return;
-  }
-  visitWithinSkin(i, [&](unsigned k) {
-    partners_[i].push_back(k);
-    std::vector<unsigned>& list = partners_[k];
-    list.insert(std::upper_bound(list.begin(), list.end(), i), i);
-  });
-  std::sort(partners_[i].begin(), partners_[i].end());
-  if (!loners_.empty()) {
-    loners_.visitWithin(key, lonerReach_, [&](unsigned k) {
-      loner_[k] = false;
-      lonersLeaving_.push_back(k);
-    });
-    for (unsigned k : lonersLeaving_) {
-      loners_.remove(k);
-      moved(k, balls[k].position);
+  active_.clear();
+  for (std::uint32_t i = 0; i < balls.size(); ++i) {
+    reference(i, balls[i]);
+    if (reach_[i] < 0.0) {
+      class_[i] = -1;
+      continue;
     }
-    lonersLeaving_.clear();
+    const int c = reach_[i] < 1.0 ? 0 : std::ilogb(reach_[i]) + 1;
+    class_[i] = static_cast<std::int8_t>(c);
+    own_[i] = Entry{reference_[i], reach_[i], i};
+    ReachClass& reachClass = classes_[c];
+    if (reachClass.members.empty()) {
+      active_.push_back(c);
+    }
+    reachClass.members.push_back(own_[i]);
+    reachClass.largestReach = std::max(reachClass.largestReach, reach_[i]);
   }
-  if (partners_[i].empty() && alone(i, key)) {
-    becomeLoner(i, key);
+  std::sort(active_.begin(), active_.end());
+  for (int c : active_) {
+    ReachClass& reachClass = classes_[c];
+    reachClass.sorted = reachClass.members.size() >= sortedFrom;
+    if (!reachClass.sorted) {
+      reachClass.entries = reachClass.members;
+      continue;
+    }
+    reachClass.inverseCellSize = 1.0 / (2.0 * reachClass.largestReach * cellWidening);
+    // At least two cells a member, so that a crowd rarely shares a slot.
+    int bits = 0;
+    while ((std::size_t{1} << bits) < 2 * reachClass.members.size()) {
+      ++bits;
+    }
+    reachClass.widthBits = (bits + 1) / 2;
+    reachClass.heightBits = bits / 2;
+    sortIntoCells(reachClass);
+  }
+  // Balls find the others of their own class, and a pair of balls of two
+  // classes is found by the class that does so with fewer candidates.
+  looksInto_.assign(reachClasses * reachClasses, false);
+  for (int a : active_) {
+    for (int b : active_) {
+      const double cost = lookingCost(classes_[a], classes_[b]);
+      const double reverse = lookingCost(classes_[b], classes_[a]);
+      looksInto_[a * reachClasses + b] = a == b || cost < reverse || (cost == reverse && a > b);
+    }
+  }
+  listAll(balls.size());
+}
+
+// About how many candidates the members of one class find in another.
+double BallLists::lookingCost(const ReachClass& from, const ReachClass& into) {
+  const auto members = static_cast<double>(from.members.size());
+  if (!into.sorted) {
+    return members * static_cast<double>(into.members.size());
+  }
+  const double side = static_cast<double>(2 * into.ringsFor(from.largestReach) + 1);
+  const double perCell = static_cast<double>(into.members.size()) / into.occupied;
+  return members * side * (side * perCell + 1.0);
+}
+
+// Two balls are listed together when they are at most the sum of their radii
+// and allowances apart, a test that gives the same for both orders of the two
+// balls, bit for bit.
+void BallLists::listAll(std::size_t ballCount) {
+  // Each ball's partners in its own class and the smaller ones, as the cells
+  // give them. Every candidate is written, and kept by moving on past it only
+  // if it is listed: whether it is, is as good as random, which a branch would
+  // pay for.
+  std::size_t count = 0;
+  for (std::uint32_t k = 0; k < ballCount; ++k) {
+    foundStart_[k] = static_cast<std::uint32_t>(count);
+    if (class_[k] < 0) {
+      continue;
+    }
+    const Entry& own = own_[k];
+    visitNear(own.point, own.reach, &looksInto_[class_[k] * reachClasses],
+              [&](const Entry* begin, const Entry* end) {
+                if (found_.size() < count + static_cast<std::size_t>(end - begin) + 1) {
+                  found_.resize(2 * (count + static_cast<std::size_t>(end - begin) + 1));
+                }
+                std::uint32_t* out = found_.data() + count;
+                for (const Entry* e = begin; e != end; ++e) {
+                  const double within = (own.reach + e->reach) * (1.0 + slack);
+                  *out = e->index;
+                  out += (distanceSquared(own.point, e->point) <= square(within)) & (e->index != k);
+                }
+                count = static_cast<std::size_t>(out - found_.data());
+              });
+  }
+  foundStart_[ballCount] = static_cast<std::uint32_t>(count);
+  // Within a class both balls found the pair, across classes only the bigger
+  // one did, so it enters the pair in both lists. Taking k in ascending order
+  // and entering it in the list of each of its partners leaves the lists of
+  // the balls that found nothing in a smaller class ascending; the others are
+  // sorted.
+  std::fill(cursor_.begin(), cursor_.end(), 0);
+  for (std::uint32_t k = 0; k < ballCount; ++k) {
+    for (std::uint32_t f = foundStart_[k]; f < foundStart_[k + 1]; ++f) {
+      ++cursor_[found_[f]];
+      cursor_[k] += class_[found_[f]] != class_[k];
+    }
+  }
+  std::uint32_t room = 0;
+  for (std::uint32_t k = 0; k < ballCount; ++k) {
+    listStart_[k] = room;
+    room += cursor_[k] + spareRoom + cursor_[k] / 2;
+    listRoomEnd_[k] = room;
+    cursor_[k] = listStart_[k];
+  }
+  partners_.resize(room);
+  for (std::uint32_t k = 0; k < ballCount; ++k) {
+    bool across = false;
+    for (std::uint32_t f = foundStart_[k]; f < foundStart_[k + 1]; ++f) {
+      const std::uint32_t j = found_[f];
+      partners_[cursor_[j]++] = k;
+      if (class_[j] != class_[k]) {
+        partners_[cursor_[k]++] = j;
+        across = true;
+      }
+    }
+    if (across) {
+      unsorted_.push_back(k);
+    }
+  }
+  std::copy(cursor_.begin(), cursor_.end(), listEnd_.begin());
+  for (std::uint32_t k : unsorted_) {
+    std::sort(partners_.begin() + listStart_[k], partners_.begin() + listEnd_[k]);
+  }
+  unsorted_.clear();
+}
+
+// A counting sort: members are taken in ascending order, so each cell's
+// entries are too. Cell c's count goes to start[c + 2]; the sums then leave
+// start[c + 1] at the cell's beginning, and placing its entries moves that to
+// its end.
+void BallLists::sortIntoCells(ReachClass& reachClass) {
+  const std::size_t cells = std::size_t{1} << (reachClass.widthBits + reachClass.heightBits);
+  const std::uint64_t widthMask = (std::uint64_t{1} << reachClass.widthBits) - 1;
+  const std::uint64_t heightMask = (std::uint64_t{1} << reachClass.heightBits) - 1;
+  reachClass.start.assign(cells + 2, 0);
+  reachClass.cell.resize(reachClass.members.size());
+  for (std::size_t m = 0; m < reachClass.members.size(); ++m) {
+    const Vector2D& p = reachClass.members[m].point;
+    const auto x = static_cast<std::uint64_t>(cellCoordinate(p.x, reachClass.inverseCellSize));
+    const auto y = static_cast<std::uint64_t>(cellCoordinate(p.y, reachClass.inverseCellSize));
+    const auto cell =
+        static_cast<std::uint32_t>(((y & heightMask) << reachClass.widthBits) | (x & widthMask));
+    reachClass.cell[m] = cell;
+    ++reachClass.start[cell + 2];
+  }
+  reachClass.occupied = 0;
+  for (std::size_t c = 2; c < cells + 2; ++c) {
+    reachClass.occupied += reachClass.start[c] != 0;
+    reachClass.start[c] += reachClass.start[c - 1];
+  }
+  reachClass.entries.resize(reachClass.members.size());
+  for (std::size_t m = 0; m < reachClass.members.size(); ++m) {
+    reachClass.entries[reachClass.start[reachClass.cell[m] + 1]++] = reachClass.members[m];
   }
 }

@@ -1,4 +1,5 @@
 #include <cmath>
+#include <vector>
 
 #include "simulation/ball_lists.h"
 #include "simulation/simulation.h"
@@ -20,26 +21,38 @@ constexpr double damping = 0.999;
 BallLists ballLists;
 WallLists wallLists;
 
-bool touches(unsigned j, unsigned k) {
-  const double radiusSum = static_cast<double>(balls[j].radius + balls[k].radius);
-  return distanceSquared(balls[j].position, balls[k].position) <= square(radiusSum);
-}
+struct Touching {
+  unsigned index;
+  double distanceSquared;
+};
+std::vector<Touching> touching;  // one pair pass's partners of one ball
 
-// Every ordered touching pair (j, k), j ascending and, for each j, k ascending,
-// as a loop over all pairs would visit them; the lists hold every touching k.
+// Every ordered touching pair (j, k), and for each j every k in ascending
+// order, as a loop over all pairs would visit them. A push changes only the
+// pushed ball's velocity, so the pushes of one j depend on no other j's.
 void pairPass() {
-  ballLists.refreshPartners(balls);
+  ballLists.refresh(balls);
+  touching.resize(balls.size() + 1);
   for (unsigned j = 0; j < balls.size(); ++j) {
-    for (unsigned k : ballLists.partners(j)) {
-      if (touches(j, k)) {
-        resolveBallCollision(j, k);
-      }
+    Ball& ball = balls[j];
+    // Whether a candidate touches is as good as random, which a branch would
+    // pay for: each is written, and kept by moving on past it if it touches.
+    std::size_t count = 0;
+    for (auto k = ballLists.partnersBegin(j); k != ballLists.partnersEnd(j); ++k) {
+      const Ball& other = balls[*k];
+      const double d2 = distanceSquared(ball.position, other.position);
+      touching[count] = Touching{*k, d2};
+      count += d2 <= square(static_cast<double>(ball.radius + other.radius));
+    }
+    for (std::size_t t = 0; t < count; ++t) {
+      const Ball& other = balls[touching[t].index];
+      pushAway(ball, other.position, other.radius, touching[t].distanceSquared);
     }
   }
 }
 
 void integrationPass() {
-  ballLists.advanceDrift(balls, gravity);
+  ballLists.advance(gravity);
   for (unsigned i = 0; i < balls.size(); ++i) {
     Ball& ball = balls[i];
     ball.velocity += gravity;
@@ -66,9 +79,9 @@ void updateFrame() {
 }
 
 void stepPhysics() {
-  // Walls stay fixed for the whole run of sub-steps, and only positions change.
-  const bool radiiChanged = ballLists.prepare(balls);
-  wallLists.prepare(walls, balls.size(), radiiChanged);
+  // Walls, radii and the ball count stay fixed for the whole run of sub-steps.
+  ballLists.prepare(balls);
+  wallLists.prepare(walls, balls.size());
   for (unsigned step = 0; step < subStepsPerFrame; ++step) {
     pairPass();
     integrationPass();

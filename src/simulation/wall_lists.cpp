@@ -29,12 +29,13 @@ double segmentDistance(const Vector2D& p, const Wall& wall) {
 
 // The walls are measured against where they stood when the lists were made;
 // once they have moved half the skin, every list is made anew.
-void WallLists::prepare(const std::vector<Wall>& walls, std::size_t ballCount, bool radiiChanged) {
+void WallLists::prepare(const std::vector<Wall>& walls, std::size_t ballCount) {
   reference_.resize(ballCount);
+  radius_.resize(ballCount);
   allowance_.resize(ballCount, -1.0);
   lists_.resize(ballCount);
   double move = 0.0;
-  bool remakeAll = radiiChanged || walls.size() != wallsAtReference_.size();
+  bool remakeAll = walls.size() != wallsAtReference_.size();
   for (std::size_t w = 0; w < walls.size() && !remakeAll; ++w) {
     if (!alwaysListed_[w]) {
       move = std::max({move, distanceSquared(walls[w].start, wallsAtReference_[w].start),
@@ -67,6 +68,7 @@ const std::vector<unsigned>& WallLists::remake(unsigned i, const Ball& ball,
   std::vector<unsigned>& list = lists_[i];
   list.clear();
   reference_[i] = p;
+  radius_[i] = ball.radius;
   if (!(std::isfinite(p.x) && std::isfinite(p.y))) {
     // Touches no wall; the list is remade each time, as the check fails.
     allowance_[i] = -1.0;

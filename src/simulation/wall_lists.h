@@ -12,13 +12,13 @@
 class WallLists {
  public:
   // Brings the lists up to date with the walls as they are now, for a world of
-  // ballCount balls. radiiChanged: every list must be made anew.
-  void prepare(const std::vector<Wall>& walls, std::size_t ballCount, bool radiiChanged);
+  // ballCount balls.
+  void prepare(const std::vector<Wall>& walls, std::size_t ballCount);
 
   // Every wall that may touch ball i, in ascending order.
   const std::vector<unsigned>& near(unsigned i, const Ball& ball, const std::vector<Wall>& walls) {
     const double allowance = allowance_[i] - wallMove_;
-    if (allowance >= 0.0 &&
+    if (allowance >= 0.0 && ball.radius == radius_[i] &&
         distanceSquared(ball.position, reference_[i]) <= allowance * allowance) {
       return lists_[i];
     }
@@ -33,6 +33,7 @@ class WallLists {
   double wallScale_ = 0.0;
   double wallMove_ = 0.0;
   std::vector<Vector2D> reference_;
+  std::vector<int> radius_;
   std::vector<double> allowance_;  // negative: the list must be made
   std::vector<double> gap_;
   std::vector<std::vector<unsigned>> lists_;
