@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "app/scene.h"
+#include "long_game.h"
 #include "simulation/simulation.h"
 #include "simulation/wall_contact.h"
 #include "support/exhaustive_physics.h"
-#include "support/long_game.h"
 #include "world/world.h"
 
 namespace {
@@ -190,19 +190,18 @@ void registerScene(const Scene& scene) {
   auto prepared = std::make_shared<std::unique_ptr<Prepared>>();
   const std::string suffix = "/" + scene.name + "/" + std::to_string(scene.balls);
   const auto add = [&](const std::string& kind, std::function<void(const Prepared&, int)> frame) {
-    benchmark::RegisterBenchmark(
-        (kind + suffix).c_str(),
-        [scene, prepared, frame](benchmark::State& state) {
-          if (!*prepared) {
-            *prepared = std::make_unique<Prepared>(prepare(scene));
-          }
-          const Prepared& ready = **prepared;
-          if (!ready.agree) {
-            state.SkipWithError("the searches disagree");
-            return;
-          }
-          timeFrames(state, ready.start, [&](int f) { frame(ready, f); });
-        })
+    benchmark::RegisterBenchmark((kind + suffix).c_str(),
+                                 [scene, prepared, frame](benchmark::State& state) {
+                                   if (!*prepared) {
+                                     *prepared = std::make_unique<Prepared>(prepare(scene));
+                                   }
+                                   const Prepared& ready = **prepared;
+                                   if (!ready.agree) {
+                                     state.SkipWithError("the searches disagree");
+                                     return;
+                                   }
+                                   timeFrames(state, ready.start, [&](int f) { frame(ready, f); });
+                                 })
         ->UseManualTime()
         ->Unit(benchmark::kMicrosecond)
         ->MinTime(0.3);

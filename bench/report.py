@@ -6,6 +6,17 @@ import sys
 from collections import defaultdict
 
 
+def machine(path):
+    """The processor and its count, as the benchmark saw them."""
+    with open(path) as f:
+        context = json.load(f)["context"]
+    model = "unknown processor"
+    with open("/proc/cpuinfo") as cpuinfo:
+        names = [line.split(":", 1)[1].strip() for line in cpuinfo if line.startswith("model name")]
+        model = names[0] if names else model
+    return f"{model}, {context['num_cpus']} cores at {context['mhz_per_cpu']} MHz"
+
+
 def medians(path):
     """{(scene, balls): {kind: median microseconds for the timed frames}}."""
     with open(path) as f:
@@ -34,21 +45,22 @@ def table(times, frames):
         )
 
 
-def plot(times, frames, output):
+def plot(times, frames, output, machine_name):
     import matplotlib
 
     matplotlib.use("Agg")
     import matplotlib.pyplot as plt
 
-    figure, axes = plt.subplots(1, 2, figsize=(10, 4), sharey=True)
-    for axis, scene in zip(axes, ("falling", "settled")):
+    figure, axes = plt.subplots(1, 3, figsize=(14, 4), sharey=True)
+    for axis, scene in zip(axes, ("long game", "falling", "settled")):
         counts = sorted(b for s, b in times if s == scene)
         for kind, style in (("exhaustive", "s-"), ("frame", "o-"), ("floor", "^--")):
             axis.plot(counts, [times[(scene, b)][kind] / frames for b in counts], style, label=kind)
-        axis.set(xscale="log", yscale="log", xlabel="balls", title=f"crowd {scene}")
+        axis.set(xscale="log", yscale="log", xlabel="balls", title=scene)
         axis.grid(True, which="both", alpha=0.3)
     axes[0].set_ylabel("µs per frame")
     axes[0].legend()
+    figure.suptitle(machine_name, fontsize=9)
     figure.tight_layout()
     figure.savefig(output, dpi=100)
 
@@ -56,6 +68,7 @@ def plot(times, frames, output):
 if __name__ == "__main__":
     results, frames = sys.argv[1], int(sys.argv[2])
     times = medians(results)
+    print(machine(results))
     table(times, frames)
     if len(sys.argv) > 3:
-        plot(times, frames, sys.argv[3])
+        plot(times, frames, sys.argv[3], machine(results))

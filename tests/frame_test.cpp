@@ -6,6 +6,7 @@
 #include <tuple>
 #include <vector>
 
+#include "app/controls.h"
 #include "app/scene.h"
 #include "simulation/simulation.h"
 #include "support/exhaustive_physics.h"
@@ -98,7 +99,10 @@ TEST_F(ContactSearch, CrowdedArenaMatches) {
   }
 }
 
-TEST_F(ContactSearch, FarFastAndNonFiniteBallsMatch) {
+// Balls far off, fast, non-finite, and alone: falling far below, falling in
+// from far above, and closing on each other at speed from far apart, until
+// balls are dropped in the way of some and right onto others.
+TEST_F(ContactSearch, FarFastAndLoneBallsMatch) {
   buildScene();
   for (double far : {-1e6, 1e9, 3e12, 1e15, 1e17, 1e300, -1e300}) {
     addBall(far, 100, 6);
@@ -110,41 +114,38 @@ TEST_F(ContactSearch, FarFastAndNonFiniteBallsMatch) {
                             Vector2D(NAN, 200), Vector2D(200, NAN)}) {
     addBall(p.x, p.y, 6);
   }
-  // Balls long fallen, far apart and fast, and balls falling into the arena.
   for (int i = 0; i < 40; ++i) {
     balls[addBall(uniform(20, 780), 1000 + 300 * i, 6)].velocity = Vector2D(0.3, 4.99);
     balls[addBall(uniform(20, 780), -150 * i, 12)].velocity = Vector2D(0, 4.99);
+    const double speed = 1 + i % 8 * 3, y = 5000 + 1000 * i;
+    balls[addBall(2000 - 400 * (i % 3), y, 6)].velocity = Vector2D(speed, 0);
+    balls[addBall(2600 + 300 * (i % 2), y + i % 5, 12)].velocity = Vector2D(-speed, 0.1 * i);
   }
   expectSameRun(60, [&](int frame) {
     if (frame % 3 == 0) {
       addRandomBall(uniform(-200, 0), uniform(0, 600));
       addRandomBall(uniform(800, 1000), uniform(0, 600));
     }
+    if (frame == 2 || frame == 5) {  // in the way of a lone ball, and onto one
+      const Ball& lone = balls[balls.size() - 60];
+      addBall(frame == 2 ? 2300 : lone.position.x - 3, lone.position.y, 12);
+    }
   });
 }
 
-// Far from everything, balls fly on alone, until balls are dropped in the way
-// of some and right onto others; pairs fly at each other from just too close
-// to be loners.
-TEST_F(ContactSearch, BallsNearLonersMatch) {
+// The game users end up in: a ball dropped at every pass at a random point of
+// the window, big and small in turn, until the arena is packed.
+TEST_F(ContactSearch, LongGameMatches) {
   buildScene();
-  for (int i = 0; i < 8; ++i) {
-    balls[addBall(2000, 1000 * i, 6)].velocity = Vector2D(1 + 0.1 * i, 0);
-    balls[addBall(3000, 1000 * i, 6)].velocity = Vector2D(1, 0);
-    balls[addBall(3140 - 5 * i, 1000 * i, 6)].velocity = Vector2D(-1, 0);
-  }
-  for (int i = 0; i < 40; ++i) {
-    addBall(5000 + 300 * i, 0, 6);  // most balls keep still: so does the drift
-  }
-  expectSameRun(12, [](int frame) {
-    for (unsigned i = 0; i < 8; ++i) {
-      if (frame == 2 && i % 2 == 0) {
-        addBall(2090, 1000 * i + 0.7 * i, 12);
-      } else if (frame == 4 && i % 2 == 1) {
-        addBall(balls[4 + 3 * i].position.x - 3, balls[4 + 3 * i].position.y, 12);
-      }
+  for (int frame = 0; frame < 2000; ++frame) {
+    applyMouseButtons(frame % 2 + 1, static_cast<int>(uniform(0, 800)),
+                      static_cast<int>(uniform(0, 600)));
+    if (frame % 400 == 399) {
+      expectSameRun(2, [](int) {});
+    } else {
+      updateFrame();
     }
-  });
+  }
 }
 
 }  // namespace

@@ -66,22 +66,20 @@ TEST_F(Shell, DiscCentresTruncateTowardZeroWhenTheDiscCanShow) {
   const double cases[][5] = {{99.9, 30.5, 1, 99, 30},
                              {-0.5, 599.9, 1, 0, 599},
                              {-16.9, 300, 1, -16, 300},
-                             {815.7, 300, 1, 815, 300},
-                             {400, 615.2, 1, 400, 615},
+                             {815.7, 615.2, 1, 815, 615},
                              {-17, 300, 0},
                              {816, 300, 0},
                              {400, 616, 0},
                              {400, -17, 0},
                              {400, 3e9, 0},
-                             {1e300, 1e300, 0},
-                             {-1e300, 5, 0},
+                             {-1e300, 1e300, 0},
                              {nan, 5, 0}};
   for (const auto& c : cases) {
     int x = -1, y = -1;
     const bool shows =
         discPixelCentre(Ball(Vector2D(c[0], c[1]), Vector2D(), 16, 1.0), 800, 600, x, y);
-    EXPECT_EQ(shows, c[2] == 1) << c[0] << ", " << c[1];
-    EXPECT_TRUE(!shows || (x == c[3] && y == c[4])) << c[0] << ", " << c[1];
+    EXPECT_TRUE(shows == (c[2] == 1) && (!shows || (x == c[3] && y == c[4])))
+        << c[0] << ", " << c[1];
   }
 }
 

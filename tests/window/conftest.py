@@ -1,5 +1,6 @@
 """The real program in a private X server, driven and seen as a person would."""
 
+import contextlib
 import os
 import subprocess
 import tempfile
@@ -38,8 +39,17 @@ def start_xvfb():
 def x_display():
     server, name = start_xvfb()
     yield name
-    server.terminate()
-    server.wait(timeout=10)
+    server.kill()
+    server.wait()
+
+
+@pytest.fixture
+def own_display():
+    """An X server of the test's own, which the test may take away."""
+    server, name = start_xvfb()
+    yield server, name
+    server.kill()
+    server.wait()
 
 
 class Sandbox:
@@ -86,11 +96,15 @@ class Sandbox:
             self.process.kill()
         self.process.wait()
         if self.display is not None:
-            try:
+            with contextlib.suppress(error.ConnectionClosedError, OSError):  # its server has gone
                 self.display.close()
-            except (error.ConnectionClosedError, OSError):
-                pass  # its server has gone
         self.errors.close()
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        self.stop()
 
     def pixels(self):
         """The window's pixels as an RGB array, indexed [y, x]."""
@@ -133,13 +147,10 @@ class Sandbox:
 
 @pytest.fixture
 def sandbox(x_display):
-    running = Sandbox(x_display)
-    try:
+    with Sandbox(x_display) as running:
         running.move(500, 250)
         time.sleep(1.5)  # the four balls fall into the bottom corners
         yield running
-    finally:
-        running.stop()
 
 
 def discs(pixels, colour):

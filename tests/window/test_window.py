@@ -11,7 +11,7 @@ import time
 import numpy as np
 import pytest
 from scipy import ndimage
-from conftest import BLACK, BLUE, PROGRAM, RED, TITLE, WHITE, Sandbox, discs, start_xvfb
+from conftest import BLACK, BLUE, PROGRAM, RED, TITLE, WHITE, Sandbox, discs
 
 FIXED_WALLS = [(55, 400, 740, 500), (85, 150, 100, 500), (10, 10, 790, 10), (10, 10, 10, 590)]
 FIXED_WALLS += [(10, 590, 390, 550), (390, 550, 790, 590), (790, 10, 790, 590)]
@@ -78,12 +78,6 @@ def test_arrow_keys_push_the_red_ball(sandbox):
     assert red_x_y(sandbox)[0] > left + 50
 
 
-@pytest.mark.parametrize("how", ["Escape", "close button"])
-def test_escape_or_the_close_button_ends_the_program(sandbox, how):
-    sandbox.key("Escape") if how == "Escape" else sandbox.close()
-    assert sandbox.process.wait(timeout=10) == 0
-
-
 def test_without_a_display_it_says_why_and_fails():
     env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
     result = subprocess.run([PROGRAM], env=env, capture_output=True, text=True, timeout=30)
@@ -91,36 +85,27 @@ def test_without_a_display_it_says_why_and_fails():
     assert len(result.stderr.splitlines()) == 1 and result.stderr.startswith("brivolt: ")
 
 
-# The ways a desktop ends a program, and the statuses each may end with.
-ENDINGS = [("SIGINT", {0}), ("SIGTERM", {0}), ("SIGHUP", {0}), ("lost display", {1})]
-ENDINGS += [("SIGTERM, lost display", {0, 1})]
+# Each way a user or the desktop ends the program, and the statuses it may end with. The
+# faults that signals and a lost display bring are races: run each way several times.
+ENDINGS = [("Escape", {0}), ("close button", {0}), ("SIGINT", {0}), ("SIGTERM", {0})]
+ENDINGS += [("SIGHUP", {0}), ("lost display", {1}), ("SIGTERM, lost display", {0, 1})]
 
 
-# The faults these catch are races with whatever the loop is doing: run each several times.
 @pytest.mark.parametrize("run", range(int(os.environ.get("BRIVOLT_ENDING_RUNS", "3"))))
 @pytest.mark.parametrize("how, statuses", ENDINGS)
-def test_the_desktop_ends_it_promptly_and_cleanly(how, statuses, run):
-    server, name = start_xvfb()
-    try:
-        sandbox = Sandbox(name)
-        try:
-            time.sleep(random.uniform(0.05, 0.5))
-            if how.startswith("SIG"):
-                sandbox.process.send_signal(getattr(signal, how.split(",")[0]))
-            if how.endswith("lost display"):
-                server.kill()
-            status = sandbox.process.wait(timeout=2)
-            lines = sandbox.stderr().splitlines()
-            assert status in statuses, lines
-            if status == 0:
-                assert lines == []
-            else:
-                assert len(lines) == 1 and "lost the connection to the X display" in lines[0]
-        finally:
-            sandbox.stop()
-    finally:
-        server.kill()
-        server.wait()
+def test_each_way_of_ending_it_ends_it_promptly_and_cleanly(own_display, how, statuses, run):
+    server, name = own_display
+    with Sandbox(name) as sandbox:
+        time.sleep(random.uniform(0.05, 0.5))
+        if how in ("Escape", "close button"):
+            sandbox.key("Escape") if how == "Escape" else sandbox.close()
+        if how.startswith("SIG"):
+            sandbox.process.send_signal(getattr(signal, how.split(",")[0]))
+        if how.endswith("lost display"):
+            server.kill()
+        status = sandbox.process.wait(timeout=2)
+        lost = [] if status == 0 else ["brivolt: lost the connection to the X display"]
+        assert status in statuses and sandbox.stderr().splitlines() == lost
 
 
 @pytest.mark.parametrize(
