@@ -18,8 +18,9 @@ WHITE, BLACK, RED, BLUE = (255, 255, 255), (0, 0, 0), (255, 0, 0), (0, 0, 255)
 WINDOW_WAIT = 5  # seconds; the sanitizer build shows its window in about one
 
 
-def start_xvfb():
-    """Xvfb on a display number that the server picks itself."""
+@contextlib.contextmanager
+def xvfb():
+    """A private Xvfb on a display number that the server picks itself."""
     read, write = os.pipe()
     server = subprocess.Popen(
         ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
@@ -27,29 +28,26 @@ def start_xvfb():
         stderr=subprocess.DEVNULL,
     )
     os.close(write)
-    with os.fdopen(read) as pipe:
+    with os.fdopen(read) as pipe, server:
         number = pipe.readline().strip()
-    if not number:
-        server.kill()
-        pytest.fail(f"Xvfb did not start (status {server.wait()})")
-    return server, ":" + number
+        try:
+            assert number, f"Xvfb did not start (status {server.poll()})"
+            yield server, ":" + number
+        finally:
+            server.kill()
 
 
 @pytest.fixture(scope="session")
 def x_display():
-    server, name = start_xvfb()
-    yield name
-    server.kill()
-    server.wait()
+    with xvfb() as (_, name):
+        yield name
 
 
 @pytest.fixture
 def own_display():
     """An X server of the test's own, which the test may take away."""
-    server, name = start_xvfb()
-    yield server, name
-    server.kill()
-    server.wait()
+    with xvfb() as server_and_name:
+        yield server_and_name
 
 
 class Sandbox:

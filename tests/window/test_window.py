@@ -3,7 +3,6 @@
 import math
 import os
 import random
-import re
 import signal
 import subprocess
 import time
@@ -108,16 +107,10 @@ def test_each_way_of_ending_it_ends_it_promptly_and_cleanly(own_display, how, st
         assert status in statuses and sandbox.stderr().splitlines() == lost
 
 
-@pytest.mark.parametrize(
-    "script, message",
-    [
-        ("echo cannot open >&2; exit 3", "ended with status 3 before its window showed: 'cannot open\\n'"),
-        ("exec sleep 60", f"no window titled {TITLE!r} within 1 s"),
-    ],
-)
-def test_a_program_that_shows_no_window_fails_fast_and_is_ended(x_display, tmp_path, script, message):
-    started = time.monotonic()
-    with pytest.raises(pytest.fail.Exception, match=re.escape(message)):
+@pytest.mark.parametrize("script", ["echo cannot open >&2; exit 3", "exec sleep 60"])
+def test_a_program_that_shows_no_window_fails_fast_and_is_ended(x_display, tmp_path, script):
+    started, why = time.monotonic(), "status 3 .*'cannot open" if "exit" in script else "within 1 s"
+    with pytest.raises(pytest.fail.Exception, match=why):
         Sandbox(x_display, ["sh", "-c", f"echo $$ > {tmp_path}/pid; {script}"], wait=1)
     assert time.monotonic() - started < 3
     with pytest.raises(ProcessLookupError):
