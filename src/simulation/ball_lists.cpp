@@ -300,6 +300,12 @@ void BallLists::make(const std::vector<Ball>& balls) {
     ReachClass& reachClass = classes_[c];
     if (reachClass.members.empty()) {
       active_.push_back(c);
+      // Balls move from class to class: room for all of them in any class
+      // keeps the lists from allocating once the ball count stops growing.
+      reachClass.members.reserve(balls.size());
+      reachClass.entries.reserve(balls.size());
+      reachClass.cell.reserve(balls.size());
+      reachClass.start.reserve(4 * balls.size() + 2);
     }
     reachClass.members.push_back(own_[i]);
     reachClass.largestReach = std::max(reachClass.largestReach, reach_[i]);

@@ -33,7 +33,11 @@ void WallLists::prepare(const std::vector<Wall>& walls, std::size_t ballCount) {
   reference_.resize(ballCount);
   radius_.resize(ballCount);
   allowance_.resize(ballCount, -1.0);
-  lists_.resize(ballCount);
+  // Room for a corner and a spoke or two, so that a ball's first walls
+  // allocate nothing.
+  for (std::size_t i = lists_.size(); i < ballCount; ++i) {
+    lists_.emplace_back().reserve(4);
+  }
   double move = 0.0;
   bool remakeAll = walls.size() != wallsAtReference_.size();
   for (std::size_t w = 0; w < walls.size() && !remakeAll; ++w) {
