@@ -43,13 +43,6 @@ def x_display():
         yield name
 
 
-@pytest.fixture
-def own_display():
-    """An X server of the test's own, which the test may take away."""
-    with xvfb() as server_and_name:
-        yield server_and_name
-
-
 class Sandbox:
     """The program, its window, and an X connection of our own to drive and see it.
     Whatever goes wrong while it starts, the program is ended before the error leaves."""

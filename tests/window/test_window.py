@@ -10,7 +10,7 @@ import time
 import numpy as np
 import pytest
 from scipy import ndimage
-from conftest import BLACK, BLUE, PROGRAM, RED, TITLE, WHITE, Sandbox, discs
+from conftest import BLACK, BLUE, PROGRAM, RED, TITLE, WHITE, Sandbox, discs, xvfb
 
 FIXED_WALLS = [(55, 400, 740, 500), (85, 150, 100, 500), (10, 10, 790, 10), (10, 10, 10, 590)]
 FIXED_WALLS += [(10, 590, 390, 550), (390, 550, 790, 590), (790, 10, 790, 590)]
@@ -92,9 +92,8 @@ ENDINGS += [("SIGHUP", {0}), ("lost display", {1}), ("SIGTERM, lost display", {0
 
 @pytest.mark.parametrize("run", range(int(os.environ.get("BRIVOLT_ENDING_RUNS", "3"))))
 @pytest.mark.parametrize("how, statuses", ENDINGS)
-def test_each_way_of_ending_it_ends_it_promptly_and_cleanly(own_display, how, statuses, run):
-    server, name = own_display
-    with Sandbox(name) as sandbox:
+def test_each_way_of_ending_it_ends_it_promptly_and_cleanly(how, statuses, run):
+    with xvfb() as (server, name), Sandbox(name) as sandbox:
         time.sleep(random.uniform(0.05, 0.5))
         if how in ("Escape", "close button"):
             sandbox.key("Escape") if how == "Escape" else sandbox.close()
