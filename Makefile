@@ -6,7 +6,7 @@ PACKAGE_BUILD := build-package
 BENCH_BUILD := build-bench
 JOBS := $(shell nproc 2>/dev/null || echo 2)
 
-BUILD_PACKAGES := cmake g++ make pkg-config liballegro4-dev
+BUILD_PACKAGES := cmake g++ make pkg-config liballegro4-dev libx11-dev
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) librsvg2-bin gzip dpkg-dev file
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev xvfb python3-pytest python3-pytest-timeout \
   python3-xlib python3-numpy python3-scipy desktop-file-utils appstream lintian groff
