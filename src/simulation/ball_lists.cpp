@@ -114,7 +114,6 @@ void BallLists::prepare(const std::vector<Ball>& balls) {
   reach_.resize(balls.size(), -1.0);
   radius_.resize(balls.size());
   class_.resize(balls.size(), -1);
-  own_.resize(balls.size());
   stray_.resize(balls.size());
   relisted_.resize(balls.size());
   foundStart_.resize(balls.size() + 1);
@@ -296,7 +295,6 @@ void BallLists::make(const std::vector<Ball>& balls) {
     }
     const int c = reach_[i] < 1.0 ? 0 : std::ilogb(reach_[i]) + 1;
     class_[i] = static_cast<std::int8_t>(c);
-    own_[i] = Entry{reference_[i], reach_[i], i};
     ReachClass& reachClass = classes_[c];
     if (reachClass.members.empty()) {
       active_.push_back(c);
@@ -307,7 +305,7 @@ void BallLists::make(const std::vector<Ball>& balls) {
       reachClass.cell.reserve(balls.size());
       reachClass.start.reserve(4 * balls.size() + 2);
     }
-    reachClass.members.push_back(own_[i]);
+    reachClass.members.push_back(Entry{reference_[i], reach_[i], i});
     reachClass.largestReach = std::max(reachClass.largestReach, reach_[i]);
   }
   std::sort(active_.begin(), active_.end());
@@ -356,8 +354,8 @@ double BallLists::lookingCost(const ReachClass& from, const ReachClass& into) {
 // and allowances apart, a test that gives the same for both orders of the two
 // balls, bit for bit.
 void BallLists::listAll(std::size_t ballCount) {
-  // Each ball's partners in its own class and the smaller ones, as the cells
-  // give them. Every candidate is written, and kept by moving on past it only
+  // Each ball's partners in its own class and in the classes it looks into,
+  // as the cells give them. Every candidate is written, and kept by moving on past it only
   // if it is listed: whether it is, is as good as random, which a branch would
   // pay for.
   std::size_t count = 0;
@@ -366,7 +364,7 @@ void BallLists::listAll(std::size_t ballCount) {
     if (class_[k] < 0) {
       continue;
     }
-    const Entry& own = own_[k];
+    const Entry own{reference_[k], reach_[k], k};
     visitNear(own.point, own.reach, &looksInto_[class_[k] * reachClasses],
               [&](const Entry* begin, const Entry* end) {
                 if (found_.size() < count + static_cast<std::size_t>(end - begin) + 1) {
@@ -382,10 +380,10 @@ void BallLists::listAll(std::size_t ballCount) {
               });
   }
   foundStart_[ballCount] = static_cast<std::uint32_t>(count);
-  // Within a class both balls found the pair, across classes only the bigger
-  // one did, so it enters the pair in both lists. Taking k in ascending order
-  // and entering it in the list of each of its partners leaves the lists of
-  // the balls that found nothing in a smaller class ascending; the others are
+  // Within a class both balls found the pair, across classes only the one that
+  // looked did, so it enters the pair in both lists. Taking k in ascending
+  // order and entering it in the list of each of its partners leaves the lists
+  // of the balls that found nothing in another class ascending; the others are
   // sorted.
   std::fill(cursor_.begin(), cursor_.end(), 0);
   for (std::uint32_t k = 0; k < ballCount; ++k) {

@@ -121,7 +121,6 @@ class BallLists {
   std::vector<ReachClass> classes_;
   std::vector<int> active_;      // the classes that have members, ascending
   std::vector<char> looksInto_;  // by class and class
-  std::vector<Entry> own_;       // each ball's entry
   std::vector<std::uint32_t> found_;
   std::vector<std::uint32_t> foundStart_;
   std::vector<std::uint32_t> listStart_;
