@@ -17,9 +17,8 @@ TEST_F(BallContact, PushesOnlyThePushedBallAwayFromTheOther) {
     double mass;
     Vector2D v, expected;
   } cases[] = {
-      {{100, 100}, {110, 100}, 1.0, {0, 0}, {-0.087912, 0}},            // along an axis
-      {{100, 100}, {106, 106}, 5.0, {0, 0}, {-0.0143856, -0.0143856}},  // diagonal, heavier
-      {{100, 100}, {110, 100.0005}, 1.0, {0, 0}, {-0.08790760412029397, -4.395380206035686e-06}},
+      {{100, 100}, {110, 100}, 1.0, {0, 0}, {-0.087912, 0}},             // along an axis
+      {{100, 100}, {106, 106}, 5.0, {0, 0}, {-0.0143856, -0.0143856}},   // diagonal, heavier
       {{50, 50}, {50, 50}, 1.0, {1, -2}, {0.999, -1.998}},               // coincident: damps only
       {{100, 100}, {100.0049, 100.005}, 1.0, {1, -2}, {0.999, -1.998}},  // 0.0099: no direction
       {{100, 100}, {100.0051, 100.005}, 1.0, {0, 0}, {-0.14528026536819683, -0.14243163271382323}},
@@ -66,7 +65,6 @@ TEST_F(WallContact, PushesAlongTheL1NormalisedOffsetFromTheNearestPoint) {
       {"beyond a shallow end", {slanted}, {750, 505}, 16, {}, {5.0304, 2.5152}},
       {"beyond the other shallow end", {slanted}, {45, 395}, 16, {}, {-5.0304, -2.5152}},
       {"past a slanted steep end", {steep}, {101, 510}, 16, {}, {end, end * 10}},
-      {"just past an end", {flat}, {-0.3, 105}, 16, {}, {-0.7528537358490565, 12.547562264150942}},
       {"L1 direction", {wall(0, 100, 100, 100)}, {103, 104}, 6, {}, {l1 * 3, l1 * 4}},
       {"45 degrees is steep", {wall(0, 0, 100, 100)}, {50, 40}, 10, {}, {1.44, -1.44}},
       {"corner, in wall order", {top, left}, {20, 20}, 16, {}, {8.9856, 8.626176}},

@@ -14,27 +14,12 @@
 
 namespace {
 
-using FrameUpdate = WorldTest;
-
-// Gravity, then the move, then the damping, ten times a frame; the rest of the
-// frame is held to the exhaustive search below. Ball 0 is in open space.
-TEST_F(FrameUpdate, FreeBallFallsUnderGravityAndDamping) {
-  buildScene();
-  balls.erase(balls.begin() + 1, balls.end());
-  balls[0].position = Vector2D(600, 200);
-  updateFrame();
-  EXPECT_NEAR(balls[0].position.y - 200.0, 0.2741766, 1e-7);
-  EXPECT_NEAR(balls[0].velocity.y, 0.0497258, 1e-7);
-  EXPECT_EQ(balls[0].position.x, 600.0);
-}
-
 const double inf = std::numeric_limits<double>::infinity();
 const int radii[] = {6, 12, 16};
 const double masses[] = {1.0, 5.0, 10.0};
 
-// The program's frame against the exhaustive search, from the same state frame
-// by frame, whole worlds compared bit for bit; spawn(frame) adds balls between
-// frames, as clicks do.
+// The program's frame against the exhaustive search from the same state, frame by
+// frame, whole worlds bit for bit; spawn(frame) adds balls between frames.
 class ContactSearch : public WorldTest {
  protected:
   std::mt19937 random{0};
@@ -64,11 +49,9 @@ class ContactSearch : public WorldTest {
   }
 };
 
-// Unusual walls (very long, infinite, a point, too short for a slope) and
-// balls: coincident, exactly touching, far off, fast, non-finite, and alone:
-// falling far below, falling in from far above, closing on each other at
-// speed from far apart, until balls are dropped in the way of some and onto
-// others.
+// Unusual walls (very long, infinite, a point, too short for a slope) and balls:
+// coincident, touching exactly, far off, non-finite, falling far below or from
+// far above, and alone, closing on each other at speed from far apart.
 TEST_F(ContactSearch, UnusualWallsAndBallsMatch) {
   buildScene();
   walls.insert(walls.end(), {Wall(Vector2D(-1e7, 300), Vector2D(1e7, 320)),
@@ -80,7 +63,6 @@ TEST_F(ContactSearch, UnusualWallsAndBallsMatch) {
     addRandomBall(x, y);
     addRandomBall(x, y);
     addBall(x + 12, y, 6);
-    addBall(x - 12, y + 1e-9, 6);
     addBall(x + 28, y, 16);  // touching the first when it is a 12
   }
   for (double far : {-1e6, 1e9, 3e12, 1e15, 1e17, 1e300, -1e300}) {
@@ -103,12 +85,6 @@ TEST_F(ContactSearch, UnusualWallsAndBallsMatch) {
   expectSameRun(60, [&](int frame) {
     if (frame % 3 == 0) {
       addRandomBall(300, 210);  // on the hub
-      addRandomBall(uniform(-200, 0), uniform(0, 600));
-      addRandomBall(uniform(800, 1000), uniform(0, 600));
-    }
-    if (frame == 2 || frame == 5) {  // in the way of a lone ball, and onto one
-      const Ball& lone = balls[balls.size() - 60];
-      addBall(frame == 2 ? 2300 : lone.position.x - 3, lone.position.y, 12);
     }
   });
 }

@@ -36,9 +36,6 @@ TEST_F(Shell, ArrowKeysSetThrustComponents) {
   EXPECT_EQ(std::vector<double>({thrust.x, thrust.y}), std::vector<double>({0.07, 0}));
   applyArrowKeys(true, true, false);
   EXPECT_EQ(std::vector<double>({thrust.x, thrust.y}), std::vector<double>({-0.07, -0.07}));
-  thrust = Vector2D(0.5, 0.5);
-  applyArrowKeys(false, false, false);
-  EXPECT_EQ(thrust.x + thrust.y, 1.0);
 }
 
 // Passes of the main loop: buttons (bit 1 left, bit 2 right) and pointer. A

@@ -32,7 +32,7 @@ void exhaustiveUpdateFrame(std::vector<SubStepContacts>* contacts) {
       }
     }
     for (unsigned i = 0; i < n; ++i) {
-      balls[i].velocity += gravity;
+      balls[i].velocity += Vector2D(0.0, 0.005);  // gravity, as the program should have it
       seen.wallStart.push_back(static_cast<unsigned>(seen.walls.size()));
       for (unsigned w = 0; w < walls.size(); ++w) {
         if (resolveWallContact(balls[i], walls[w])) {

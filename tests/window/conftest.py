@@ -109,21 +109,19 @@ class Sandbox:
         xtest.fake_input(self.display, X.MotionNotify, x=spot.x, y=spot.y)
         self.display.sync()
 
-    def hold(self, press, release, detail, seconds):
+    def hold(self, press, detail, seconds=0.1):
         """The program reads input state once a frame, not events: hold for some frames."""
-        xtest.fake_input(self.display, press, detail)
-        self.display.sync()
-        time.sleep(seconds)
-        xtest.fake_input(self.display, release, detail)
-        self.display.sync()
+        for event, pause in ((press, seconds), (press + 1, 0)):  # then the matching release
+            xtest.fake_input(self.display, event, detail)
+            self.display.sync()
+            time.sleep(pause)
 
     def key(self, name, seconds=0.1):
-        code = self.display.keysym_to_keycode(XK.string_to_keysym(name))
-        self.hold(X.KeyPress, X.KeyRelease, code, seconds)
+        self.hold(X.KeyPress, self.display.keysym_to_keycode(XK.string_to_keysym(name)), seconds)
 
     def click(self, button, x, y, seconds=0.1):
         self.move(x, y)
-        self.hold(X.ButtonPress, X.ButtonRelease, button, seconds)
+        self.hold(X.ButtonPress, button, seconds)
 
     def close(self):
         """Sends WM_DELETE_WINDOW, as a window manager does for its close button."""

