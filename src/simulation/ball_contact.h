@@ -13,8 +13,7 @@ inline void pushAway(Ball& pushed, const Vector2D& otherPosition, int otherRadiu
   constexpr double stiffness = 0.002;
   constexpr double contactDamping = 0.999;
   // Centres (almost) on top of each other give no direction to push along.
-  auto [repelForce, repelDirection] = pushDirection(pushed.position - otherPosition);
-  repelForce *= repelDirection;
+  Vector2D repelForce = pushDirection(pushed.position - otherPosition);
   const double radiusSum = static_cast<double>(pushed.radius + otherRadius);
   const double overlap = distanceSquared - square(radiusSum);
   repelForce = repelForce * overlap;

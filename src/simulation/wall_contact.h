@@ -74,9 +74,9 @@ inline bool resolveWallContact(Ball& ball, const Wall& wall) {
   }
   // A centre lying on the wall gives no direction: that contact pushes nothing
   // and only damps.
-  auto [repelForce, repelDirection] = pushDirection(ball.position - xy);
+  Vector2D repelForce = pushDirection(ball.position - xy);
   const double overlap = distanceSquared(ball.position, xy) - radiusSquared;
-  repelForce *= repelDirection * overlap;
+  repelForce *= overlap;
   ball.velocity -= repelForce * pushGain;
   ball.velocity *= contactDamping;
   return true;
