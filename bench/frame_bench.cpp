@@ -1,6 +1,8 @@
 // Frame cost of the scenes users make, side by side with its floor (the same
-// frames with every touching pair and wall handed over for free) and with the
-// exhaustive search. Each timed run is a few consecutive frames from one state.
+// frames with every touching pair and wall handed over for free, bench/floor.h)
+// and with the exhaustive search. Each timed run is a few consecutive frames
+// from one state of the world, taken together with the contact search's state,
+// so that the frames follow on from those before them as in a game.
 #include <benchmark/benchmark.h>
 
 #include <chrono>
@@ -10,9 +12,10 @@
 #include <vector>
 
 #include "app/scene.h"
+#include "floor.h"
 #include "long_game.h"
+#include "simulation/contact_search.h"
 #include "simulation/simulation.h"
-#include "simulation/wall_contact.h"
 #include "support/exhaustive_physics.h"
 #include "world/world.h"
 
@@ -21,38 +24,21 @@ namespace {
 constexpr int timedFrames = 10;
 constexpr int settleFrames = 300;
 
+// The world with the contact search's memory of it.
 struct Snapshot {
   std::vector<Ball> balls;
   std::vector<Wall> walls;
   double spinAngle;
+  ContactSearch search;
 
-  static Snapshot take() { return Snapshot{::balls, ::walls, ::spinAngle}; }
+  static Snapshot take() { return Snapshot{::balls, ::walls, ::spinAngle, ::contactSearch}; }
   void restore() const {
     ::balls = balls;
     ::walls = walls;
     ::spinAngle = spinAngle;
+    ::contactSearch = search;
   }
 };
-
-// The floor: the same frame with what touched handed over, so that only the
-// pushes, gravity, the touching walls' responses, integration and damping are
-// left. No contact search can make a frame cheaper.
-void replayFrame(const SubStepContacts* contacts) {
-  frameAround([&](unsigned step) {
-    const SubStepContacts& seen = contacts[step];
-    for (std::size_t p = 0; p < seen.pairs.size(); p += 2) {
-      resolveBallCollision(seen.pairs[p], seen.pairs[p + 1]);
-    }
-    for (unsigned i = 0; i < balls.size(); ++i) {
-      balls[i].velocity += gravity;
-      for (unsigned w = seen.wallStart[i]; w < seen.wallStart[i + 1]; ++w) {
-        resolveWallContact(balls[i], walls[seen.walls[w]]);
-      }
-      balls[i].position += balls[i].velocity;
-      balls[i].velocity *= 0.999;
-    }
-  });
-}
 
 void settle(int frames) {
   for (int frame = 0; frame < frames; ++frame) {
@@ -62,6 +48,7 @@ void settle(int frames) {
 
 // The scene as the program starts it.
 void freshArena() {
+  contactSearch = ContactSearch();
   balls.clear();
   walls.clear();
   spinAngle = 0.0;
@@ -180,10 +167,18 @@ Prepared prepare(const Scene& scene) {
   const std::vector<Ball> exhaustive = balls;
   prepared.start.restore();
   for (int f = 0; f < timedFrames; ++f) {
-    replayFrame(prepared.contacts.data() + 10 * f);
+    floor_frame::frame(prepared.contacts.data() + 10 * f);
   }
   prepared.agree = sameBits(fast, exhaustive) && sameBits(balls, exhaustive);
   return prepared;
+}
+
+double firstSubStepPairs(const Prepared& ready) {
+  double pairs = 0;
+  for (int f = 0; f < timedFrames; ++f) {
+    pairs += static_cast<double>(ready.contacts[10 * f].pairs.size() / 2);
+  }
+  return pairs;
 }
 
 void registerScene(const Scene& scene) {
@@ -201,14 +196,32 @@ void registerScene(const Scene& scene) {
                                      return;
                                    }
                                    timeFrames(state, ready.start, [&](int f) { frame(ready, f); });
+                                   state.counters["pairs"] = firstSubStepPairs(ready);
                                  })
         ->UseManualTime()
         ->Unit(benchmark::kMicrosecond)
         ->MinTime(0.3);
   };
   add("frame", [](const Prepared&, int) { updateFrame(); });
-  add("floor", [](const Prepared& ready, int f) { replayFrame(ready.contacts.data() + 10 * f); });
+  add("floor",
+      [](const Prepared& ready, int f) { floor_frame::frame(ready.contacts.data() + 10 * f); });
   add("exhaustive", [](const Prepared&, int) { exhaustiveUpdateFrame(); });
+  if (scene.name == "long game" && scene.balls == 5000) {
+    // The pushes alone, in a flat loop over the touching pairs of each timed
+    // frame's first sub-step: the floor's against the program's.
+    add("push floor", [](const Prepared& ready, int f) {
+      const std::vector<unsigned>& pairs = ready.contacts[10 * f].pairs;
+      for (std::size_t p = 0; p < pairs.size(); p += 2) {
+        floor_frame::push(balls[pairs[p]], balls[pairs[p + 1]]);
+      }
+    });
+    add("push program", [](const Prepared& ready, int f) {
+      const std::vector<unsigned>& pairs = ready.contacts[10 * f].pairs;
+      for (std::size_t p = 0; p < pairs.size(); p += 2) {
+        resolveBallCollision(pairs[p], pairs[p + 1]);
+      }
+    });
+  }
 }
 
 }  // namespace

@@ -18,7 +18,8 @@ def machine(path):
 
 
 def medians(path):
-    """{(scene, balls): {kind: median microseconds for the timed frames}}."""
+    """{(scene, balls): {kind: median microseconds for the timed frames}}, and
+    the touching pairs of the timed frames' first sub-steps."""
     with open(path) as f:
         runs = json.load(f)["benchmarks"]
     times = defaultdict(dict)
@@ -27,7 +28,19 @@ def medians(path):
             continue
         kind, scene, balls = run["run_name"].split("/")[:3]
         times[(scene, int(balls))][kind] = run["real_time"]
+        times[(scene, int(balls))]["pairs"] = run.get("pairs", 0)
     return times
+
+
+def pushes(times):
+    """Nanoseconds a pair of the floor's push and the program's, in a flat loop."""
+    for (scene, balls), kinds in times.items():
+        if "push floor" in kinds and "push program" in kinds and kinds["pairs"]:
+            floor, program = (kinds[k] * 1000 / kinds["pairs"] for k in ("push floor", "push program"))
+            print(
+                f"pushes, {scene} {balls}: floor {floor:.2f} ns a pair, program {program:.2f} ns "
+                f"a pair, program/floor {program / floor:.2f}"
+            )
 
 
 def table(times, frames):
@@ -36,6 +49,8 @@ def table(times, frames):
         f"{'frame/floor':>13}{'exhaustive/frame':>18}"
     )
     for (scene, balls), kinds in times.items():
+        if "frame" not in kinds:
+            continue
         frame, floor, exhaustive = (
             kinds.get(k, float("nan")) / frames for k in ("frame", "floor", "exhaustive")
         )
@@ -70,5 +85,6 @@ if __name__ == "__main__":
     times = medians(results)
     print(machine(results))
     table(times, frames)
+    pushes(times)
     if len(sys.argv) > 3:
         plot(times, frames, sys.argv[3], machine(results))

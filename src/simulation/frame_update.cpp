@@ -1,10 +1,9 @@
 #include <cmath>
 #include <vector>
 
-#include "simulation/ball_lists.h"
+#include "simulation/contact_search.h"
 #include "simulation/simulation.h"
 #include "simulation/wall_contact.h"
-#include "simulation/wall_lists.h"
 #include "world/world.h"
 
 namespace {
@@ -18,41 +17,43 @@ constexpr double spinPerFrame = 0.005;
 constexpr unsigned subStepsPerFrame = 10;
 constexpr double damping = 0.999;
 
-BallLists ballLists;
-WallLists wallLists;
+BallLists& ballLists = contactSearch.balls;
+WallLists& wallLists = contactSearch.walls;
 
 struct Touching {
   unsigned index;
   double distanceSquared;
 };
-std::vector<Touching> touching;  // one pair pass's partners of one ball
+std::vector<Touching> touching;  // one ball's touching partners above it
 
-// Every ordered touching pair (j, k), and for each j every k in ascending
-// order, as a loop over all pairs would visit them. A push changes only the
-// pushed ball's velocity, so the pushes of one j depend on no other j's.
+// Each ball's pushes in ascending order of the ball that pushes it, as a loop
+// over every ordered pair gives them: a push changes only the pushed ball's
+// velocity, and balls are taken in ascending order, so by the time ball i
+// pushes the balls above it, each of them has had its pushes from below i,
+// and those from above i are yet to come.
 void pairPass() {
   ballLists.refresh(balls);
   touching.resize(balls.size() + 1);
-  for (unsigned j = 0; j < balls.size(); ++j) {
-    Ball& ball = balls[j];
+  for (unsigned i = 0; i < balls.size(); ++i) {
+    Ball& ball = balls[i];
     // Whether a candidate touches is as good as random, which a branch would
     // pay for: each is written, and kept by moving on past it if it touches.
     std::size_t count = 0;
-    for (auto k = ballLists.partnersBegin(j); k != ballLists.partnersEnd(j); ++k) {
+    for (auto k = ballLists.above(i); k != ballLists.aboveEnd(i); ++k) {
       const Ball& other = balls[*k];
       const double d2 = distanceSquared(ball.position, other.position);
       touching[count] = Touching{*k, d2};
       count += d2 <= square(static_cast<double>(ball.radius + other.radius));
     }
     for (std::size_t t = 0; t < count; ++t) {
-      const Ball& other = balls[touching[t].index];
+      Ball& other = balls[touching[t].index];
       pushAway(ball, other.position, other.radius, touching[t].distanceSquared);
+      pushAway(other, ball.position, ball.radius, touching[t].distanceSquared);
     }
   }
 }
 
 void integrationPass() {
-  ballLists.advance(gravity);
   for (unsigned i = 0; i < balls.size(); ++i) {
     Ball& ball = balls[i];
     ball.velocity += gravity;
@@ -65,6 +66,8 @@ void integrationPass() {
   }
 }
 }  // namespace
+
+ContactSearch contactSearch;
 
 void updateFrame() {
   const double spokeAngle = fullTurn / spokeCount;

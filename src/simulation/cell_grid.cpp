@@ -1,0 +1,50 @@
+#include "simulation/cell_grid.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+// Far beyond any place a ball can reach, and small enough that a cell
+// coordinate is exact. Clamping only ever brings cells closer together.
+constexpr double farthestCell = 35184372088832.0;  // 2^45
+}  // namespace
+
+// floor(v / cell width), clamped; a NaN goes to cell 0. Converting to an
+// integer truncates toward zero, so a negative fraction steps down by one,
+// which costs less than a call of std::floor.
+std::int64_t CellGrid::cellCoordinate(double v) const {
+  const double scaled = std::clamp(v * inverseCellWidth_, -farthestCell, farthestCell);
+  const auto truncated = static_cast<std::int64_t>(scaled == scaled ? scaled : 0.0);
+  return truncated - (static_cast<double>(truncated) > scaled);
+}
+
+// Cell c's count goes to start_[c + 2]; the sums then leave start_[c + 1] at
+// the cell's beginning, and placing its entries moves that to its end, which is
+// where the next cell begins.
+void CellGrid::sort(const std::vector<Entry>& entries, double cellWidth) {
+  inverseCellWidth_ = 1.0 / cellWidth;
+  int bits = 1;
+  while ((std::size_t{1} << bits) < 2 * entries.size()) {
+    ++bits;
+  }
+  widthBits_ = (bits + 1) / 2;
+  heightBits_ = bits / 2;
+  const std::size_t cells = std::size_t{1} << bits;
+  const auto widthMask = static_cast<std::uint64_t>((std::int64_t{1} << widthBits_) - 1);
+  const auto heightMask = static_cast<std::uint64_t>((std::int64_t{1} << heightBits_) - 1);
+  start_.assign(cells + 2, 0);
+  cell_.resize(entries.size());
+  for (std::size_t e = 0; e < entries.size(); ++e) {
+    const auto x = static_cast<std::uint64_t>(cellCoordinate(entries[e].point.x));
+    const auto y = static_cast<std::uint64_t>(cellCoordinate(entries[e].point.y));
+    cell_[e] = static_cast<std::uint32_t>(((y & heightMask) << widthBits_) | (x & widthMask));
+    ++start_[cell_[e] + 2];
+  }
+  for (std::size_t c = 2; c < cells + 2; ++c) {
+    start_[c] += start_[c - 1];
+  }
+  entries_.resize(entries.size());
+  for (std::size_t e = 0; e < entries.size(); ++e) {
+    entries_[start_[cell_[e] + 1]++] = entries[e];
+  }
+}

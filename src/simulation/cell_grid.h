@@ -1,0 +1,66 @@
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <vector>
+
+#include "geometry/vector2d.h"
+
+// Points sorted into square cells by a counting sort, and the search around a
+// point. The cells wrap onto a table a power of two wide and high: neighbouring
+// cells stay next to each other in memory, and a point far away shares a slot
+// with some cell near the others instead of stretching the grid, which only
+// adds candidates. A search is exact because rounding is monotonic: a point
+// within h of p in x lies between the rounded p.x - h and p.x + h, and so does
+// its cell coordinate.
+class CellGrid {
+ public:
+  struct Entry {
+    Vector2D point;
+    double reach;
+    std::uint32_t index;
+  };
+
+  // Sorts finite points into cells cellWidth pixels wide (about two cells a
+  // point in the table); entries keep their order within a cell.
+  void sort(const std::vector<Entry>& entries, double cellWidth);
+
+  // Calls visit(begin, end) for runs of entries that together hold, each once,
+  // every entry within halfWidth of p in x and in y (and others).
+  template <typename Visit>
+  void visitNear(const Vector2D& p, double halfWidth, Visit visit) const {
+    const std::int64_t x0 = cellCoordinate(p.x - halfWidth), x1 = cellCoordinate(p.x + halfWidth);
+    const std::int64_t y0 = cellCoordinate(p.y - halfWidth), y1 = cellCoordinate(p.y + halfWidth);
+    const std::int64_t width = std::int64_t{1} << widthBits_;
+    const std::int64_t height = std::int64_t{1} << heightBits_;
+    // Ranges wider than the table would visit its slots twice.
+    const bool wholeRows = x1 - x0 + 1 >= width;
+    const std::int64_t first = x0 & (width - 1), last = x1 & (width - 1);
+    const std::int64_t rows = std::min(y1 - y0 + 1, height);
+    const Entry* entries = entries_.data();
+    for (std::int64_t r = 0; r < rows; ++r) {
+      const std::int64_t row = ((y0 + r) & (height - 1)) << widthBits_;
+      const auto run = [&](std::int64_t from, std::int64_t to) {
+        visit(entries + start_[row + from], entries + start_[row + to + 1]);
+      };
+      if (wholeRows) {
+        run(0, width - 1);
+      } else if (first <= last) {
+        run(first, last);
+      } else {
+        run(first, width - 1);
+        run(0, last);
+      }
+    }
+  }
+
+ private:
+  std::int64_t cellCoordinate(double v) const;
+
+  double inverseCellWidth_ = 1.0;
+  int widthBits_ = 0;
+  int heightBits_ = 0;
+  std::vector<std::uint32_t> cell_;   // of each entry given to sort
+  std::vector<std::uint32_t> start_;  // where each cell's entries begin; one more at the end
+  std::vector<Entry> entries_;        // by cell
+};
