@@ -5,9 +5,15 @@
 
 namespace {
 // How far a ball may stray from its reference point before it is relisted, in
-// pixels. A wider skin means fewer relistings and more candidates in every
-// pair pass; a ball in free fall outruns any skin worth having.
-constexpr double skin = 3.0;
+// pixels: 3. A wider allowance means fewer relistings and more candidates in
+// every pair pass.
+constexpr double allowance = 3.0;
+// A ball with no other near enough to be listed with it may stray as far as
+// it moves in this many sub-steps, up to the largest allowance, in pixels: a
+// ball in free fall is then relisted every ten sub-steps instead of every one,
+// and costs no candidates. Others find it in the class of its reach.
+constexpr double stepsAhead = 20.0;
+constexpr double largestAllowance = 128.0;
 // Covers, with room to spare, the rounding of every distance compared here
 // and of the contact test.
 constexpr double slack = 1e-9;
@@ -17,7 +23,7 @@ constexpr std::uint32_t spareRoom = 4;
 // All the lists are made again once more than one ball in this many strays in
 // one sub-step, or the lists have spread over twice their room: relisting a
 // ball costs about what listing a few dozen afresh does.
-constexpr std::size_t strayShare = 4;
+constexpr std::size_t strayShare = 2;
 
 bool finite(const Vector2D& p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
@@ -28,12 +34,6 @@ bool finite(const Vector2D& p) {
 // two balls, bit for bit.
 bool listed(const CellGrid::Entry& a, const CellGrid::Entry& b) {
   return distanceSquared(a.point, b.point) <= square((a.reach + b.reach) * (1.0 + slack));
-}
-
-// Beyond which a search must look for partners of reach a and b: every pair
-// that listed() accepts lies within it.
-double searchWidth(double a, double b) {
-  return (a + b) * (1.0 + 2.0 * slack);
 }
 }  // namespace
 
@@ -53,8 +53,12 @@ void BallLists::prepare(const std::vector<Ball>& balls) {
   }
   reference_.resize(balls.size(), Vector2D(NAN, NAN));
   reach_.resize(balls.size(), -1.0);
+  allowance_.resize(balls.size());
+  alone_.resize(balls.size());
+  allowanceSquared_.resize(balls.size());
   radius_.resize(balls.size());
   stray_.resize(balls.size());
+  classes_.resize(balls.size());
   foundStart_.resize(balls.size() + 1);
   cursor_.resize(balls.size());
   const auto none = static_cast<std::uint32_t>(partners_.size());
@@ -65,7 +69,6 @@ void BallLists::prepare(const std::vector<Ball>& balls) {
     stray_[i] = true;
     strays_.push_back(static_cast<std::uint32_t>(i));
   }
-  strayLimit_ = square(skin * (1.0 - slack));
 }
 
 void BallLists::refresh(const std::vector<Ball>& balls) {
@@ -82,22 +85,31 @@ void BallLists::refresh(const std::vector<Ball>& balls) {
   strays_.clear();
 }
 
-void BallLists::reference(std::uint32_t i, const Ball& ball) {
+void BallLists::reference(std::uint32_t i, const Ball& ball, double allowed) {
   reference_[i] = ball.position;
   radius_[i] = ball.radius;
-  reach_[i] = finite(ball.position) ? std::abs(static_cast<double>(ball.radius)) + skin : -1.0;
+  const bool touches = finite(ball.position);
+  allowance_[i] = allowed;
+  reach_[i] = touches ? std::abs(static_cast<double>(ball.radius)) + allowed : -1.0;
+  allowanceSquared_[i] = touches ? square(allowed * (1.0 - slack)) : INFINITY;
+  classes_.set(i, reference_[i], reach_[i]);
 }
 
-void BallLists::sortGrid() {
-  members_.clear();
-  largestReach_ = 0.0;
-  for (std::uint32_t i = 0; i < reference_.size(); ++i) {
-    if (reach_[i] >= 0.0) {
-      members_.push_back(Entry{reference_[i], reach_[i], i});
-      largestReach_ = std::max(largestReach_, reach_[i]);
+// Every candidate is written, and kept by moving on past it if it is listed
+// with i: whether it is, is as good as random, which a branch would pay for.
+void BallLists::find(std::uint32_t i) {
+  found_.clear();
+  const Entry own{reference_[i], reach_[i], i};
+  classes_.visitNear(own.point, own.reach, [&](const Entry* begin, const Entry* end) {
+    const std::size_t count = found_.size();
+    found_.resize(count + static_cast<std::size_t>(end - begin));
+    std::uint32_t* out = found_.data() + count;
+    for (const Entry* e = begin; e != end; ++e) {
+      *out = e->index;
+      out += listed(own, *e) & (e->index != i);
     }
-  }
-  grid_.sort(members_, largestReach_ > 0.0 ? largestReach_ : 1.0);
+    found_.resize(static_cast<std::size_t>(out - found_.data()));
+  });
 }
 
 void BallLists::makeRoom(std::uint32_t list, std::uint32_t more) {
@@ -117,13 +129,13 @@ void BallLists::makeRoom(std::uint32_t list, std::uint32_t more) {
 void BallLists::makeAll(const std::vector<Ball>& balls) {
   remake_ = false;
   const std::size_t n = balls.size();
+  // Each ball keeps the allowance it was last given.
   for (std::uint32_t i = 0; i < n; ++i) {
-    reference(i, balls[i]);
+    reference(i, balls[i], allowance_[i] > 0.0 ? allowance_[i] : allowance);
   }
-  sortGrid();
-  // Stage 1: each ball finds the balls below it that are listed with it.
-  // Whether a candidate is kept is as good as random, which a branch would pay
-  // for: each is written, and kept by moving on past it.
+  classes_.update();
+  // Stage 1: each ball finds the balls below it that are listed with it. As
+  // in find(), whether a candidate is kept is decided without a branch.
   std::size_t count = 0;
   for (std::uint32_t k = 0; k < n; ++k) {
     foundStart_[k] = static_cast<std::uint32_t>(count);
@@ -131,18 +143,17 @@ void BallLists::makeAll(const std::vector<Ball>& balls) {
       continue;
     }
     const Entry own{reference_[k], reach_[k], k};
-    grid_.visitNear(own.point, searchWidth(own.reach, largestReach_),
-                    [&](const Entry* begin, const Entry* end) {
-                      if (found_.size() < count + static_cast<std::size_t>(end - begin)) {
-                        found_.resize(2 * (count + static_cast<std::size_t>(end - begin)));
-                      }
-                      std::uint32_t* out = found_.data() + count;
-                      for (const Entry* e = begin; e != end; ++e) {
-                        *out = e->index;
-                        out += listed(own, *e) & (e->index < k);
-                      }
-                      count = static_cast<std::size_t>(out - found_.data());
-                    });
+    classes_.visitNear(own.point, own.reach, [&](const Entry* begin, const Entry* end) {
+      if (found_.size() < count + static_cast<std::size_t>(end - begin)) {
+        found_.resize(2 * (count + static_cast<std::size_t>(end - begin)));
+      }
+      std::uint32_t* out = found_.data() + count;
+      for (const Entry* e = begin; e != end; ++e) {
+        *out = e->index;
+        out += listed(own, *e) & (e->index < k);
+      }
+      count = static_cast<std::size_t>(out - found_.data());
+    });
   }
   foundStart_[n] = static_cast<std::uint32_t>(count);
   // Stage 2: entering each ball, in ascending order, in the lists of the balls
@@ -169,28 +180,33 @@ void BallLists::makeAll(const std::vector<Ball>& balls) {
 }
 
 void BallLists::relistStrays(const std::vector<Ball>& balls) {
+  // Stage 1: new reference points. A stray that was alone when it was last
+  // listed is offered the allowance of its speed; a NaN or infinite speed
+  // leaves the largest.
   for (std::uint32_t i : strays_) {
-    reference(i, balls[i]);
+    const Vector2D& v = balls[i].velocity;
+    const double ahead = allowance + stepsAhead * (std::abs(v.x) + std::abs(v.y));
+    const double wide = ahead <= largestAllowance ? ahead : largestAllowance;
+    reference(i, balls[i], alone_[i] ? wide : allowance);
   }
-  sortGrid();
-  // A stray's own list is made afresh; the lists below it gain it where they
-  // lack it. Another stray's relisting does the same for the pair, so the
-  // order of relisting does not matter.
+  classes_.update();
+  // Stage 2: a stray's own list is made afresh; the lists below it gain it
+  // where they lack it. Another stray's relisting does the same for the pair,
+  // so the order of relisting does not matter.
   for (std::uint32_t i : strays_) {
     listEnd_[i] = listStart_[i];
     if (reach_[i] < 0.0) {
       continue;
     }
-    found_.clear();
-    const Entry own{reference_[i], reach_[i], i};
-    grid_.visitNear(own.point, searchWidth(own.reach, largestReach_),
-                    [&](const Entry* begin, const Entry* end) {
-                      for (const Entry* e = begin; e != end; ++e) {
-                        if (e->index != i && listed(own, *e)) {
-                          found_.push_back(e->index);
-                        }
-                      }
-                    });
+    find(i);
+    // One that is no longer alone takes the usual allowance, so as not to list
+    // many. Until its class is sorted again, its entry there keeps the wider
+    // reach, which lists more than needed, never less.
+    if (!found_.empty() && allowance_[i] > allowance) {
+      reference(i, balls[i], allowance);
+      find(i);
+    }
+    alone_[i] = found_.empty();
     std::sort(found_.begin(), found_.end());
     const auto firstAbove = std::upper_bound(found_.begin(), found_.end(), i);
     const auto aboveCount = static_cast<std::uint32_t>(found_.end() - firstAbove);

@@ -3,22 +3,23 @@
 #include <cstdint>
 #include <vector>
 
-#include "simulation/cell_grid.h"
+#include "simulation/reach_classes.h"
 #include "world/world.h"
 
-// Neighbour lists with a skin, each pair in the list of its lower-indexed ball.
-// Each ball has a reference point, where it stood when it was last listed, and
-// two balls are listed together when their reference points are at most the
-// sum of their radii and two skins apart. A ball that strays farther than a
-// skin from its reference point, and every new ball, is relisted before the
-// next pair pass: its own list is made afresh where it now is, and it is
-// entered in the lists of the lower-indexed balls now near it that lack it.
-// Pairs that drift apart stay listed until all the lists are made again, which
-// happens when many balls stray at once.
+// Neighbour lists, each pair in the list of its lower-indexed ball. Each ball
+// has a reference point, where it stood when it was last listed, and an
+// allowance: how far it may stray from there. Two balls are listed together
+// when their reference points are at most the sum of their radii and
+// allowances apart. A ball that strays beyond its allowance, and every new
+// ball, is relisted before the next pair pass: its own list is made afresh
+// where it now is, and it is entered in the lists of the lower-indexed balls
+// now near it that lack it. Pairs that drift apart stay listed until all the
+// lists are made again, which happens when many balls stray at once.
 //
-// What makes them exact: when a pair pass runs, no ball is farther than a skin
-// from its reference point, so two balls that touch are listed together.
-// Balls with a non-finite coordinate touch nothing and are listed with none.
+// What makes them exact: when a pair pass runs, no ball is farther than its
+// allowance from its reference point, so two balls that touch are listed
+// together. Balls with a non-finite coordinate touch nothing and are listed
+// with none.
 class BallLists {
  public:
   // Once a frame, before its sub-steps: notes new balls, changed radii and
@@ -37,7 +38,7 @@ class BallLists {
   // with a non-finite coordinate never gets a finite one again.
   void moved(unsigned i, const Vector2D& position) {
     const Vector2D strayed = position - reference_[i];
-    if (square(strayed.x) + square(strayed.y) > strayLimit_ && !stray_[i]) {
+    if (square(strayed.x) + square(strayed.y) > allowanceSquared_[i] && !stray_[i]) {
       stray_[i] = true;
       strays_.push_back(i);
     }
@@ -48,23 +49,23 @@ class BallLists {
 
   void makeAll(const std::vector<Ball>& balls);
   void relistStrays(const std::vector<Ball>& balls);
-  // Sets ball i's reference point and reach from where it is now.
-  void reference(std::uint32_t i, const Ball& ball);
-  // Sorts every ball's reference point into the grid.
-  void sortGrid();
+  // Sets ball i's reference point where it is now, with the given allowance.
+  void reference(std::uint32_t i, const Ball& ball, double allowance);
+  // Finds the balls listed with i, into found_.
+  void find(std::uint32_t i);
   // Makes room in a list for more entries.
   void makeRoom(std::uint32_t list, std::uint32_t more);
 
   bool remake_ = true;
-  double strayLimit_ = 0.0;  // squared
-  double largestReach_ = 0.0;
   std::vector<Vector2D> reference_;
-  std::vector<double> reach_;  // radius plus skin; negative: touches nothing
+  std::vector<double> reach_;  // radius plus allowance; negative: touches nothing
+  std::vector<double> allowance_;
+  std::vector<double> allowanceSquared_;  // shrunk for the rounding of the distances
   std::vector<int> radius_;
   std::vector<char> stray_;
+  std::vector<char> alone_;  // listed with none when last relisted
   std::vector<std::uint32_t> strays_;
-  CellGrid grid_;
-  std::vector<Entry> members_;  // the balls that may touch, ascending
+  ReachClasses classes_;
   std::vector<std::uint32_t> found_;
   std::vector<std::uint32_t> foundStart_;
   std::vector<std::uint32_t> cursor_;
