@@ -95,21 +95,30 @@ void BallLists::reference(std::uint32_t i, const Ball& ball, double allowed) {
   classes_.set(i, reference_[i], reach_[i]);
 }
 
-// Every candidate is written, and kept by moving on past it if it is listed
-// with i: whether it is, is as good as random, which a branch would pay for.
-void BallLists::find(std::uint32_t i) {
-  found_.clear();
-  const Entry own{reference_[i], reach_[i], i};
+// Writes to found_, from count on, the balls listed with own that keep()
+// accepts, and returns the new count. Every candidate is written, and kept by
+// moving on past it: whether it is listed is as good as random, which a
+// branch would pay for.
+template <typename Keep>
+std::size_t BallLists::collect(const Entry& own, std::size_t count, Keep keep) {
   classes_.visitNear(own.point, own.reach, [&](const Entry* begin, const Entry* end) {
-    const std::size_t count = found_.size();
-    found_.resize(count + static_cast<std::size_t>(end - begin));
+    const std::size_t most = count + static_cast<std::size_t>(end - begin);
+    if (found_.size() < most) {
+      found_.resize(2 * most);
+    }
     std::uint32_t* out = found_.data() + count;
     for (const Entry* e = begin; e != end; ++e) {
       *out = e->index;
-      out += listed(own, *e) & (e->index != i);
+      out += listed(own, *e) & keep(*e);
     }
-    found_.resize(static_cast<std::size_t>(out - found_.data()));
+    count = static_cast<std::size_t>(out - found_.data());
   });
+  return count;
+}
+
+std::size_t BallLists::find(std::uint32_t i) {
+  const Entry own{reference_[i], reach_[i], i};
+  return collect(own, 0, [i](const Entry& e) { return e.index != i; });
 }
 
 void BallLists::makeRoom(std::uint32_t list, std::uint32_t more) {
@@ -134,26 +143,14 @@ void BallLists::makeAll(const std::vector<Ball>& balls) {
     reference(i, balls[i], allowance_[i] > 0.0 ? allowance_[i] : allowance);
   }
   classes_.update();
-  // Stage 1: each ball finds the balls below it that are listed with it. As
-  // in find(), whether a candidate is kept is decided without a branch.
+  // Stage 1: each ball finds the balls below it that are listed with it.
   std::size_t count = 0;
   for (std::uint32_t k = 0; k < n; ++k) {
     foundStart_[k] = static_cast<std::uint32_t>(count);
-    if (reach_[k] < 0.0) {
-      continue;
+    if (reach_[k] >= 0.0) {
+      const Entry own{reference_[k], reach_[k], k};
+      count = collect(own, count, [k](const Entry& e) { return e.index < k; });
     }
-    const Entry own{reference_[k], reach_[k], k};
-    classes_.visitNear(own.point, own.reach, [&](const Entry* begin, const Entry* end) {
-      if (found_.size() < count + static_cast<std::size_t>(end - begin)) {
-        found_.resize(2 * (count + static_cast<std::size_t>(end - begin)));
-      }
-      std::uint32_t* out = found_.data() + count;
-      for (const Entry* e = begin; e != end; ++e) {
-        *out = e->index;
-        out += listed(own, *e) & (e->index < k);
-      }
-      count = static_cast<std::size_t>(out - found_.data());
-    });
   }
   foundStart_[n] = static_cast<std::uint32_t>(count);
   // Stage 2: entering each ball, in ascending order, in the lists of the balls
@@ -198,31 +195,38 @@ void BallLists::relistStrays(const std::vector<Ball>& balls) {
     if (reach_[i] < 0.0) {
       continue;
     }
-    find(i);
+    std::size_t count = find(i);
     // One that is no longer alone takes the usual allowance, so as not to list
     // many. Until its class is sorted again, its entry there keeps the wider
     // reach, which lists more than needed, never less.
-    if (!found_.empty() && allowance_[i] > allowance) {
+    if (count > 0 && allowance_[i] > allowance) {
       reference(i, balls[i], allowance);
-      find(i);
+      count = find(i);
     }
-    alone_[i] = found_.empty();
-    std::sort(found_.begin(), found_.end());
-    const auto firstAbove = std::upper_bound(found_.begin(), found_.end(), i);
-    const auto aboveCount = static_cast<std::uint32_t>(found_.end() - firstAbove);
+    alone_[i] = count == 0;
+    const auto found = found_.begin();
+    std::sort(found, found + static_cast<std::ptrdiff_t>(count));
+    const auto firstAbove = std::upper_bound(found, found + static_cast<std::ptrdiff_t>(count), i);
+    const auto aboveCount =
+        static_cast<std::uint32_t>(found + static_cast<std::ptrdiff_t>(count) - firstAbove);
     makeRoom(i, aboveCount);
-    std::copy(firstAbove, found_.end(), partners_.begin() + listStart_[i]);
+    std::copy(firstAbove, firstAbove + aboveCount, partners_.begin() + listStart_[i]);
     listEnd_[i] += aboveCount;
-    for (auto h = found_.begin(); h != firstAbove; ++h) {
-      std::uint32_t* const begin = partners_.data() + listStart_[*h];
-      std::uint32_t* const at = std::lower_bound(begin, partners_.data() + listEnd_[*h], i);
-      if (at == partners_.data() + listEnd_[*h] || *at != i) {
-        const auto offset = static_cast<std::uint32_t>(at - begin);
+    for (auto h = found; h != firstAbove; ++h) {
+      // Lists are short: counting where i belongs costs no mispredicted
+      // branch, as a binary search would.
+      const std::uint32_t* const list = partners_.data() + listStart_[*h];
+      const std::uint32_t length = listEnd_[*h] - listStart_[*h];
+      std::uint32_t below = 0;
+      for (std::uint32_t p = 0; p < length; ++p) {
+        below += list[p] < i;
+      }
+      if (below == length || list[below] != i) {
         makeRoom(*h, 1);
-        std::uint32_t* const list = partners_.data() + listStart_[*h];
-        std::uint32_t* const end = partners_.data() + listEnd_[*h]++;
-        std::copy_backward(list + offset, end, end + 1);
-        list[offset] = i;
+        std::uint32_t* const moved = partners_.data() + listStart_[*h];
+        std::copy_backward(moved + below, moved + length, moved + length + 1);
+        moved[below] = i;
+        ++listEnd_[*h];
       }
     }
   }

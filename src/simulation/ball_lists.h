@@ -51,8 +51,10 @@ class BallLists {
   void relistStrays(const std::vector<Ball>& balls);
   // Sets ball i's reference point where it is now, with the given allowance.
   void reference(std::uint32_t i, const Ball& ball, double allowance);
-  // Finds the balls listed with i, into found_.
-  void find(std::uint32_t i);
+  template <typename Keep>
+  std::size_t collect(const Entry& own, std::size_t count, Keep keep);
+  // Finds the balls listed with i, into found_, and returns how many.
+  std::size_t find(std::uint32_t i);
   // Makes room in a list for more entries.
   void makeRoom(std::uint32_t list, std::uint32_t more);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace {
 // Far beyond any place a ball can reach, and small enough that a cell
@@ -24,7 +25,7 @@ std::int64_t CellGrid::cellCoordinate(double v) const {
 void CellGrid::sort(const std::vector<Entry>& entries, double cellWidth) {
   inverseCellWidth_ = 1.0 / cellWidth;
   int bits = 1;
-  while ((std::size_t{1} << bits) < 2 * entries.size()) {
+  while ((std::size_t{1} << bits) < entries.size()) {
     ++bits;
   }
   widthBits_ = (bits + 1) / 2;
@@ -34,9 +35,17 @@ void CellGrid::sort(const std::vector<Entry>& entries, double cellWidth) {
   const auto heightMask = static_cast<std::uint64_t>((std::int64_t{1} << heightBits_) - 1);
   start_.assign(cells + 2, 0);
   cell_.resize(entries.size());
+  lowest_[0] = lowest_[1] = std::numeric_limits<std::int64_t>::max();
+  highest_[0] = highest_[1] = std::numeric_limits<std::int64_t>::min();
   for (std::size_t e = 0; e < entries.size(); ++e) {
-    const auto x = static_cast<std::uint64_t>(cellCoordinate(entries[e].point.x));
-    const auto y = static_cast<std::uint64_t>(cellCoordinate(entries[e].point.y));
+    const std::int64_t cx = cellCoordinate(entries[e].point.x);
+    const std::int64_t cy = cellCoordinate(entries[e].point.y);
+    lowest_[0] = std::min(lowest_[0], cx);
+    lowest_[1] = std::min(lowest_[1], cy);
+    highest_[0] = std::max(highest_[0], cx);
+    highest_[1] = std::max(highest_[1], cy);
+    const auto x = static_cast<std::uint64_t>(cx);
+    const auto y = static_cast<std::uint64_t>(cy);
     cell_[e] = static_cast<std::uint32_t>(((y & heightMask) << widthBits_) | (x & widthMask));
     ++start_[cell_[e] + 2];
   }

@@ -21,7 +21,7 @@ class CellGrid {
     std::uint32_t index;
   };
 
-  // Sorts finite points into cells cellWidth pixels wide (about two cells a
+  // Sorts finite points into cells cellWidth pixels wide (about one cell a
   // point in the table); entries keep their order within a cell.
   void sort(const std::vector<Entry>& entries, double cellWidth);
 
@@ -29,8 +29,14 @@ class CellGrid {
   // every entry within halfWidth of p in x and in y (and others).
   template <typename Visit>
   void visitNear(const Vector2D& p, double halfWidth, Visit visit) const {
-    const std::int64_t x0 = cellCoordinate(p.x - halfWidth), x1 = cellCoordinate(p.x + halfWidth);
-    const std::int64_t y0 = cellCoordinate(p.y - halfWidth), y1 = cellCoordinate(p.y + halfWidth);
+    // Only the cells between the entries' outermost ones can hold any.
+    const std::int64_t x0 = std::max(cellCoordinate(p.x - halfWidth), lowest_[0]);
+    const std::int64_t x1 = std::min(cellCoordinate(p.x + halfWidth), highest_[0]);
+    const std::int64_t y0 = std::max(cellCoordinate(p.y - halfWidth), lowest_[1]);
+    const std::int64_t y1 = std::min(cellCoordinate(p.y + halfWidth), highest_[1]);
+    if (x0 > x1 || y0 > y1) {
+      return;
+    }
     const std::int64_t width = std::int64_t{1} << widthBits_;
     const std::int64_t height = std::int64_t{1} << heightBits_;
     // Ranges wider than the table would visit its slots twice.
@@ -60,6 +66,8 @@ class CellGrid {
   double inverseCellWidth_ = 1.0;
   int widthBits_ = 0;
   int heightBits_ = 0;
+  std::int64_t lowest_[2] = {1, 1};  // the entries' outermost cell coordinates, in x and y
+  std::int64_t highest_[2] = {0, 0};
   std::vector<std::uint32_t> cell_;   // of each entry given to sort
   std::vector<std::uint32_t> start_;  // where each cell's entries begin; one more at the end
   std::vector<Entry> entries_;        // by cell
