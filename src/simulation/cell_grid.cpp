@@ -53,7 +53,9 @@ void CellGrid::sort(const std::vector<Entry>& entries, double cellWidth) {
     start_[c] += start_[c - 1];
   }
   entries_.resize(entries.size());
+  slot_.resize(entries.size());
   for (std::size_t e = 0; e < entries.size(); ++e) {
-    entries_[start_[cell_[e] + 1]++] = entries[e];
+    slot_[e] = start_[cell_[e] + 1]++;
+    entries_[slot_[e]] = entries[e];
   }
 }

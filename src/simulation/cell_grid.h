@@ -1,6 +1,7 @@
 #pragma once
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -24,6 +25,9 @@ class CellGrid {
   // Sorts finite points into cells cellWidth pixels wide (about one cell a
   // point in the table); entries keep their order within a cell.
   void sort(const std::vector<Entry>& entries, double cellWidth);
+
+  // The entry given to sort() at position e matches nothing from now on.
+  void blank(std::uint32_t e) { entries_[slot_[e]].point = Vector2D(NAN, NAN); }
 
   // Calls visit(begin, end) for runs of entries that together hold, each once,
   // every entry within halfWidth of p in x and in y (and others).
@@ -69,6 +73,7 @@ class CellGrid {
   std::int64_t lowest_[2] = {1, 1};  // the entries' outermost cell coordinates, in x and y
   std::int64_t highest_[2] = {0, 0};
   std::vector<std::uint32_t> cell_;   // of each entry given to sort
+  std::vector<std::uint32_t> slot_;   // where each entry given to sort went
   std::vector<std::uint32_t> start_;  // where each cell's entries begin; one more at the end
   std::vector<Entry> entries_;        // by cell
 };

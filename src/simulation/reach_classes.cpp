@@ -6,57 +6,82 @@
 namespace {
 // Below this many members, looking at each is quicker than sorting into cells.
 constexpr std::size_t sortedFrom = 16;
+// All are sorted into their classes again once more than this many, and one
+// in this many, are fresh: each search looks at every fresh one near it.
+constexpr std::size_t mostFresh = 16;
+constexpr std::size_t freshShare = 8;
+constexpr std::uint32_t none = UINT32_MAX;
 }  // namespace
 
 void ReachClasses::resize(std::size_t count) {
   class_.resize(count, -1);
+  slot_.resize(count, none);
   point_.resize(count);
   reach_.resize(count, -1.0);
 }
 
 void ReachClasses::set(std::uint32_t i, const Vector2D& point, double reach) {
-  if (class_[i] >= 0) {
-    classes_[class_[i]].changed = true;
+  if (slot_[i] != none) {
+    Class& old = classes_[class_[i]];
+    if (old.sorted) {
+      old.grid.blank(slot_[i]);
+    }
+    old.members[slot_[i]].point = Vector2D(NAN, NAN);
+    slot_[i] = none;
+    freshIndices_.push_back(i);
+  } else if (class_[i] < 0) {
+    freshIndices_.push_back(i);
   }
   class_[i] = reach < 0.0 ? -1 : static_cast<std::int8_t>(reach < 1.0 ? 0 : std::ilogb(reach) + 1);
-  if (class_[i] >= 0) {
-    classes_[class_[i]].changed = true;
-  }
   point_[i] = point;
   reach_[i] = reach;
 }
 
-void ReachClasses::update() {
-  bool anyChanged = false;
-  for (Class& c : classes_) {
-    if (c.changed) {
-      c.members.clear();
-      c.largestReach = 0.0;
-      anyChanged = true;
-    }
+void ReachClasses::Class::sort() {
+  sorted = members.size() >= sortedFrom;
+  if (sorted) {
+    grid.sort(members, largestReach);
   }
-  if (!anyChanged) {
+}
+
+void ReachClasses::update() {
+  if (freshIndices_.size() > mostFresh + class_.size() / freshShare) {
+    sortAll();
     return;
   }
+  fresh_.members.clear();
+  fresh_.largestReach = 0.0;
+  for (std::uint32_t i : freshIndices_) {
+    if (class_[i] >= 0) {
+      fresh_.members.push_back(Entry{point_[i], reach_[i], i});
+      fresh_.largestReach = std::max(fresh_.largestReach, reach_[i]);
+    }
+  }
+  fresh_.sort();
+}
+
+void ReachClasses::sortAll() {
+  for (int c : active_) {
+    classes_[c].members.clear();
+    classes_[c].largestReach = 0.0;
+  }
   for (std::uint32_t i = 0; i < class_.size(); ++i) {
-    if (class_[i] >= 0 && classes_[class_[i]].changed) {
+    slot_[i] = none;
+    if (class_[i] >= 0) {
       Class& c = classes_[class_[i]];
+      slot_[i] = static_cast<std::uint32_t>(c.members.size());
       c.members.push_back(Entry{point_[i], reach_[i], i});
       c.largestReach = std::max(c.largestReach, reach_[i]);
     }
   }
   active_.clear();
-  for (int index = 0; index < static_cast<int>(classes_.size()); ++index) {
-    Class& c = classes_[index];
-    if (c.changed) {
-      c.changed = false;
-      c.sorted = c.members.size() >= sortedFrom;
-      if (c.sorted) {
-        c.grid.sort(c.members, c.largestReach);
-      }
-    }
-    if (!c.members.empty()) {
-      active_.push_back(index);
+  for (int c = 0; c < static_cast<int>(classes_.size()); ++c) {
+    if (!classes_[c].members.empty()) {
+      active_.push_back(c);
+      classes_[c].sort();
     }
   }
+  freshIndices_.clear();
+  fresh_.members.clear();
+  fresh_.sorted = false;
 }

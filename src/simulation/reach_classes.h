@@ -9,6 +9,11 @@
 // class c), each sorted into a cell grid of its own: a few big or fast balls
 // then widen the cells and the searches of their own class only. A class with
 // few members is not sorted: each member is a candidate.
+//
+// A point set anew leaves a blank in its class and joins the fresh ones,
+// which are sorted on their own at each update, so that a few points moving
+// do not sort the many again. Once the fresh ones are many, all are sorted
+// into their classes again.
 class ReachClasses {
  public:
   using Entry = CellGrid::Entry;
@@ -16,10 +21,9 @@ class ReachClasses {
   void resize(std::size_t count);
 
   // Entry i now stands at point with the given reach; a negative reach takes
-  // it out. Its class, old and new, is sorted again at the next update().
+  // it out. Searches see the change from the next update() on.
   void set(std::uint32_t i, const Vector2D& point, double reach);
 
-  // Sorts the classes whose members changed.
   void update();
 
   // Calls visit(begin, end) for runs of entries that together hold, each once,
@@ -27,30 +31,40 @@ class ReachClasses {
   template <typename Visit>
   void visitNear(const Vector2D& p, double reach, Visit visit) const {
     for (int c : active_) {
-      const Class& reachClass = classes_[c];
-      // Wider than any rounding of the distances that decide whether two
-      // reaches meet.
-      const double within = (reach + reachClass.largestReach) * (1.0 + 1e-8);
-      if (reachClass.sorted) {
-        reachClass.grid.visitNear(p, within, visit);
-      } else {
-        visit(reachClass.members.data(), reachClass.members.data() + reachClass.members.size());
-      }
+      classes_[c].visitNear(p, reach, visit);
     }
+    fresh_.visitNear(p, reach, visit);
   }
 
  private:
   struct Class {
     double largestReach = 0.0;
     bool sorted = false;
-    bool changed = false;
     std::vector<Entry> members;  // ascending
     CellGrid grid;
+
+    void sort();
+    template <typename Visit>
+    void visitNear(const Vector2D& p, double reach, Visit visit) const {
+      // Wider than any rounding of the distances that decide whether two
+      // reaches meet.
+      const double within = (reach + largestReach) * (1.0 + 1e-8);
+      if (sorted) {
+        grid.visitNear(p, within, visit);
+      } else {
+        visit(members.data(), members.data() + members.size());
+      }
+    }
   };
 
+  void sortAll();
+
   std::vector<Class> classes_ = std::vector<Class>(64);
-  std::vector<int> active_;         // the classes that have members, ascending
-  std::vector<std::int8_t> class_;  // of each entry; negative: none
+  std::vector<int> active_;  // the classes that have members, ascending
+  Class fresh_;
+  std::vector<std::uint32_t> freshIndices_;
+  std::vector<std::int8_t> class_;   // of each entry; negative: none
+  std::vector<std::uint32_t> slot_;  // of its entry in its class; none: fresh or out
   std::vector<Vector2D> point_;
   std::vector<double> reach_;
 };
