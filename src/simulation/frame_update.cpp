@@ -57,8 +57,9 @@ void integrationPass() {
   for (unsigned i = 0; i < balls.size(); ++i) {
     Ball& ball = balls[i];
     ball.velocity += gravity;
-    for (unsigned w : wallLists.near(i, ball, walls)) {
-      resolveWallContact(ball, walls[w]);
+    const std::uint32_t* end;
+    for (const std::uint32_t* w = wallLists.near(i, ball, walls, end); w != end; ++w) {
+      resolveWallContact(ball, walls[*w]);
     }
     ball.position += ball.velocity;
     ball.velocity *= damping;

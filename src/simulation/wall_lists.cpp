@@ -30,14 +30,7 @@ double segmentDistance(const Vector2D& p, const Wall& wall) {
 // The walls are measured against where they stood when the lists were made;
 // once they have moved half the skin, every list is made anew.
 void WallLists::prepare(const std::vector<Wall>& walls, std::size_t ballCount) {
-  reference_.resize(ballCount);
-  radius_.resize(ballCount);
-  allowance_.resize(ballCount, -1.0);
-  // Room for a corner and a spoke or two, so that a ball's first walls
-  // allocate nothing.
-  for (std::size_t i = lists_.size(); i < ballCount; ++i) {
-    lists_.emplace_back().reserve(4);
-  }
+  listings_.resize(ballCount);
   double move = 0.0;
   bool remakeAll = walls.size() != wallsAtReference_.size();
   for (std::size_t w = 0; w < walls.size() && !remakeAll; ++w) {
@@ -63,37 +56,43 @@ void WallLists::prepare(const std::vector<Wall>& walls, std::size_t ballCount) {
                              std::abs(wall.end.x), std::abs(wall.end.y)});
     }
   }
-  std::fill(allowance_.begin(), allowance_.end(), -1.0);
+  allWalls_.resize(walls.size());
+  for (std::uint32_t w = 0; w < walls.size(); ++w) {
+    allWalls_[w] = w;
+  }
+  for (Listing& listing : listings_) {
+    listing.allowance = -1.0;
+  }
 }
 
-const std::vector<unsigned>& WallLists::remake(unsigned i, const Ball& ball,
-                                               const std::vector<Wall>& walls) {
+void WallLists::remake(Listing& listing, const Ball& ball, const std::vector<Wall>& walls) {
   const Vector2D p = ball.position;
-  std::vector<unsigned>& list = lists_[i];
-  list.clear();
-  reference_[i] = p;
-  radius_[i] = ball.radius;
+  listing.count = 0;
+  listing.reference = p;
+  listing.radius = ball.radius;
   if (!(std::isfinite(p.x) && std::isfinite(p.y))) {
     // Touches no wall; the list is remade each time, as the check fails.
-    allowance_[i] = -1.0;
-    return list;
+    listing.allowance = -1.0;
+    return;
   }
   const double radius = std::abs(static_cast<double>(ball.radius));
   const double margin = 1.0 + relativeSlack * std::max({std::abs(p.x), std::abs(p.y), wallScale_});
   gap_.resize(walls.size());
   double nearest = std::numeric_limits<double>::infinity();
-  for (unsigned w = 0; w < walls.size(); ++w) {
+  for (std::uint32_t w = 0; w < walls.size(); ++w) {
     gap_[w] = segmentDistance(p, wallsAtReference_[w]) - radius - margin;
     if (!alwaysListed_[w]) {
       nearest = std::min(nearest, gap_[w]);
     }
   }
   const double allowance = std::min(std::max(wallSkin, nearest / 2.0), farthest);
-  for (unsigned w = 0; w < walls.size(); ++w) {
+  for (std::uint32_t w = 0; w < walls.size(); ++w) {
     if (alwaysListed_[w] || !(gap_[w] > allowance)) {
-      list.push_back(w);
+      if (listing.count < inlineWalls) {
+        listing.walls[listing.count] = w;
+      }
+      ++listing.count;
     }
   }
-  allowance_[i] = allowance;
-  return list;
+  listing.allowance = allowance;
 }

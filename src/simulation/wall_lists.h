@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 #include "world/world.h"
@@ -15,26 +16,40 @@ class WallLists {
   // ballCount balls.
   void prepare(const std::vector<Wall>& walls, std::size_t ballCount);
 
-  // Every wall that may touch ball i, in ascending order.
-  const std::vector<unsigned>& near(unsigned i, const Ball& ball, const std::vector<Wall>& walls) {
-    const double allowance = allowance_[i] - wallMove_;
-    if (allowance >= 0.0 && ball.radius == radius_[i] &&
-        distanceSquared(ball.position, reference_[i]) <= allowance * allowance) {
-      return lists_[i];
+  // Every wall that may touch ball i, in ascending order, from the returned
+  // pointer to end.
+  const std::uint32_t* near(unsigned i, const Ball& ball, const std::vector<Wall>& walls,
+                            const std::uint32_t*& end) {
+    Listing& listing = listings_[i];
+    const double allowance = listing.allowance - wallMove_;
+    if (!(allowance >= 0.0 && ball.radius == listing.radius &&
+          distanceSquared(ball.position, listing.reference) <= allowance * allowance)) {
+      remake(listing, ball, walls);
     }
-    return remake(i, ball, walls);
+    const std::uint32_t* begin = listing.count <= inlineWalls ? listing.walls : allWalls_.data();
+    end = begin + (listing.count <= inlineWalls ? listing.count : allWalls_.size());
+    return begin;
   }
 
  private:
-  const std::vector<unsigned>& remake(unsigned i, const Ball& ball, const std::vector<Wall>& walls);
+  // A list longer than this holds every wall, as one that is near every wall
+  // is hardly worth a list; kept inline, a list costs no extra cache line.
+  static constexpr std::uint32_t inlineWalls = 6;
+  struct Listing {
+    Vector2D reference;
+    double allowance = -1.0;  // negative: the list must be made
+    int radius = 0;
+    std::uint32_t count = 0;  // above inlineWalls: every wall
+    std::uint32_t walls[inlineWalls] = {};
+  };
+
+  void remake(Listing& listing, const Ball& ball, const std::vector<Wall>& walls);
 
   std::vector<Wall> wallsAtReference_;
   std::vector<char> alwaysListed_;  // too far out to reason about: never culled
+  std::vector<std::uint32_t> allWalls_;
   double wallScale_ = 0.0;
   double wallMove_ = 0.0;
-  std::vector<Vector2D> reference_;
-  std::vector<int> radius_;
-  std::vector<double> allowance_;  // negative: the list must be made
+  std::vector<Listing> listings_;
   std::vector<double> gap_;
-  std::vector<std::vector<unsigned>> lists_;
 };
