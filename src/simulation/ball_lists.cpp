@@ -5,13 +5,19 @@
 
 namespace {
 // How far a ball may stray from its reference point before it is relisted, in
-// pixels: 3. A wider allowance means fewer relistings and more candidates in
-// every pair pass.
+// pixels: 3, plus 5 times the square root of its speed in pixels a sub-step
+// (about 6 in a churning crowd), up to 20. A relisting costs about as much as
+// a few hundred candidates in the pair passes, and a ball is relisted the less
+// often the wider its allowance, while its candidates grow with it: the two
+// balance near an allowance that grows with the square root of the speed.
 constexpr double allowance = 3.0;
+constexpr double allowancePerRootSpeed = 5.0;
+constexpr double usualLargest = 20.0;
 // A ball with no other near enough to be listed with it may stray as far as
 // it moves in this many sub-steps, up to the largest allowance, in pixels: a
-// ball in free fall is then relisted every ten sub-steps instead of every one,
-// and costs no candidates. Others find it in the class of its reach.
+// ball in free fall is then relisted every twenty sub-steps instead of every
+// one or two, and costs no candidates. Others find it in the class of its
+// reach.
 constexpr double stepsAhead = 20.0;
 constexpr double largestAllowance = 128.0;
 // Covers, with room to spare, the rounding of every distance compared here
@@ -24,6 +30,17 @@ constexpr std::uint32_t spareRoom = 4;
 // one sub-step, or the lists have spread over twice their room: relisting a
 // ball costs about what listing a few dozen afresh does.
 constexpr std::size_t strayShare = 2;
+
+double speed(const Vector2D& v) {
+  return std::abs(v.x) + std::abs(v.y);
+}
+
+// The allowance of a ball among others; a NaN or infinite speed leaves the
+// largest.
+double usualAllowance(const Vector2D& velocity) {
+  const double usual = allowance + allowancePerRootSpeed * std::sqrt(speed(velocity));
+  return usual <= usualLargest ? usual : usualLargest;
+}
 
 bool finite(const Vector2D& p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
@@ -138,9 +155,9 @@ void BallLists::makeRoom(std::uint32_t list, std::uint32_t more) {
 void BallLists::makeAll(const std::vector<Ball>& balls) {
   remake_ = false;
   const std::size_t n = balls.size();
-  // Each ball keeps the allowance it was last given.
+  // Each ball keeps the allowance it was last given, if that is wider.
   for (std::uint32_t i = 0; i < n; ++i) {
-    reference(i, balls[i], allowance_[i] > 0.0 ? allowance_[i] : allowance);
+    reference(i, balls[i], std::max(allowance_[i], usualAllowance(balls[i].velocity)));
   }
   classes_.update();
   // Stage 1: each ball finds the balls below it that are listed with it.
@@ -181,10 +198,9 @@ void BallLists::relistStrays(const std::vector<Ball>& balls) {
   // listed is offered the allowance of its speed; a NaN or infinite speed
   // leaves the largest.
   for (std::uint32_t i : strays_) {
-    const Vector2D& v = balls[i].velocity;
-    const double ahead = allowance + stepsAhead * (std::abs(v.x) + std::abs(v.y));
+    const double ahead = allowance + stepsAhead * speed(balls[i].velocity);
     const double wide = ahead <= largestAllowance ? ahead : largestAllowance;
-    reference(i, balls[i], alone_[i] ? wide : allowance);
+    reference(i, balls[i], alone_[i] ? wide : usualAllowance(balls[i].velocity));
   }
   classes_.update();
   // Stage 2: a stray's own list is made afresh; the lists below it gain it
@@ -199,8 +215,8 @@ void BallLists::relistStrays(const std::vector<Ball>& balls) {
     // One that is no longer alone takes the usual allowance, so as not to list
     // many. Until its class is sorted again, its entry there keeps the wider
     // reach, which lists more than needed, never less.
-    if (count > 0 && allowance_[i] > allowance) {
-      reference(i, balls[i], allowance);
+    if (count > 0 && allowance_[i] > usualAllowance(balls[i].velocity)) {
+      reference(i, balls[i], usualAllowance(balls[i].velocity));
       count = find(i);
     }
     alone_[i] = count == 0;
