@@ -7,6 +7,8 @@
 
 #include <chrono>
 #include <functional>
+#include <iterator>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -80,20 +82,26 @@ void addFallen(int count, bool beside) {
   }
 }
 
-// The long game, played on from where the previous call left it until the
-// arena holds count balls.
+// The long game, played from the start until the arena holds count balls.
+// Each count is reached once, played on from the largest count below it that
+// has been, whatever order the scenes are made in.
 void longGame(std::size_t count) {
-  static LongGame game(1);
-  static Snapshot played = [] {
-    freshArena();
-    return Snapshot::take();
-  }();
-  played.restore();
-  while (balls.size() < count) {
-    game.input();
-    updateFrame();
+  static std::map<std::size_t, std::pair<LongGame, Snapshot>> played;
+  if (played.count(count) == 0) {
+    auto from = played.lower_bound(count);
+    std::pair<LongGame, Snapshot> game = from == played.begin() ? [] {
+      freshArena();
+      return std::make_pair(LongGame(1), Snapshot::take());
+    }() : std::prev(from)->second;
+    game.second.restore();
+    while (balls.size() < count) {
+      game.first.input();
+      updateFrame();
+    }
+    game.second = Snapshot::take();
+    played.emplace(count, game);
   }
-  played = Snapshot::take();
+  played.at(count).second.restore();
 }
 
 struct Scene {
