@@ -55,37 +55,28 @@ bool listed(const CellGrid::Entry& a, const CellGrid::Entry& b) {
 }  // namespace
 
 void BallLists::prepare(const std::vector<Ball>& balls) {
-  if (balls.size() < reference_.size()) {
+  if (balls.size() < balls_.size()) {
     *this = BallLists();
   }
-  const std::size_t known = reference_.size();
-  for (std::size_t i = 0; i < known; ++i) {
-    remake_ = remake_ || balls[i].radius != radius_[i];
+  for (std::uint32_t i = 0; i < balls_.size(); ++i) {
+    remake_ = remake_ || balls[i].radius != balls_[i].radius;
     // Only a position set from outside turns finite again.
-    if (!finite(reference_[i]) && finite(balls[i].position) && !stray_[i]) {
-      stray_[i] = true;
-      strays_.push_back(static_cast<std::uint32_t>(i));
+    if (!finite(balls_[i].reference) && finite(balls[i].position) && !balls_[i].stray) {
+      balls_[i].stray = true;
+      strays_.push_back(i);
     }
-    moved(static_cast<unsigned>(i), balls[i].position);
+    moved(i, balls[i].position);
   }
-  reference_.resize(balls.size(), Vector2D(NAN, NAN));
-  reach_.resize(balls.size(), -1.0);
-  allowance_.resize(balls.size());
-  alone_.resize(balls.size());
-  allowanceSquared_.resize(balls.size());
-  radius_.resize(balls.size());
-  stray_.resize(balls.size());
+  // New balls are strays.
+  for (auto i = static_cast<std::uint32_t>(balls_.size()); i < balls.size(); ++i) {
+    strays_.push_back(i);
+  }
+  const auto none = static_cast<std::uint32_t>(partners_.size());
+  balls_.resize(balls.size(),
+                Listed{Vector2D(NAN, NAN), 0.0, 0.0, -1.0, 0, true, false, none, none, none});
   classes_.resize(balls.size());
   foundStart_.resize(balls.size() + 1);
   cursor_.resize(balls.size());
-  const auto none = static_cast<std::uint32_t>(partners_.size());
-  listStart_.resize(balls.size(), none);
-  listEnd_.resize(balls.size(), none);
-  listRoomEnd_.resize(balls.size(), none);
-  for (std::size_t i = known; i < balls.size(); ++i) {
-    stray_[i] = true;
-    strays_.push_back(static_cast<std::uint32_t>(i));
-  }
 }
 
 void BallLists::refresh(const std::vector<Ball>& balls) {
@@ -97,19 +88,20 @@ void BallLists::refresh(const std::vector<Ball>& balls) {
     relistStrays(balls);
   }
   for (std::uint32_t i : strays_) {
-    stray_[i] = false;
+    balls_[i].stray = false;
   }
   strays_.clear();
 }
 
 void BallLists::reference(std::uint32_t i, const Ball& ball, double allowed) {
-  reference_[i] = ball.position;
-  radius_[i] = ball.radius;
+  Listed& listed = balls_[i];
   const bool touches = finite(ball.position);
-  allowance_[i] = allowed;
-  reach_[i] = touches ? std::abs(static_cast<double>(ball.radius)) + allowed : -1.0;
-  allowanceSquared_[i] = touches ? square(allowed * (1.0 - slack)) : INFINITY;
-  classes_.set(i, reference_[i], reach_[i]);
+  listed.reference = ball.position;
+  listed.radius = ball.radius;
+  listed.allowance = allowed;
+  listed.reach = touches ? std::abs(static_cast<double>(ball.radius)) + allowed : -1.0;
+  listed.allowanceSquared = touches ? square(allowed * (1.0 - slack)) : INFINITY;
+  classes_.set(i, listed.reference, listed.reach);
 }
 
 // Writes to found_, from count on, the balls listed with own that keep()
@@ -134,22 +126,41 @@ std::size_t BallLists::collect(const Entry& own, std::size_t count, Keep keep) {
 }
 
 std::size_t BallLists::find(std::uint32_t i) {
-  const Entry own{reference_[i], reach_[i], i};
+  const Entry own{balls_[i].reference, balls_[i].reach, i};
   return collect(own, 0, [i](const Entry& e) { return e.index != i; });
 }
 
-void BallLists::makeRoom(std::uint32_t list, std::uint32_t more) {
-  if (listRoomEnd_[list] - listEnd_[list] >= more) {
+void BallLists::makeRoom(std::uint32_t i, std::uint32_t more) {
+  Listed& list = balls_[i];
+  if (list.roomEnd - list.end >= more) {
     return;
   }
-  const std::uint32_t length = listEnd_[list] - listStart_[list];
+  const std::uint32_t length = list.end - list.start;
   const auto start = static_cast<std::uint32_t>(partners_.size());
   partners_.resize(start + 2 * (length + more));
-  std::copy(partners_.begin() + listStart_[list], partners_.begin() + listEnd_[list],
+  std::copy(partners_.begin() + list.start, partners_.begin() + list.end,
             partners_.begin() + start);
-  listStart_[list] = start;
-  listEnd_[list] = start + length;
-  listRoomEnd_[list] = static_cast<std::uint32_t>(partners_.size());
+  list.start = start;
+  list.end = start + length;
+  list.roomEnd = static_cast<std::uint32_t>(partners_.size());
+}
+
+// Lists are short: counting where i belongs costs no mispredicted branch, as a
+// binary search would.
+void BallLists::enter(std::uint32_t h, std::uint32_t i) {
+  const std::uint32_t* const list = partners_.data() + balls_[h].start;
+  const std::uint32_t length = balls_[h].end - balls_[h].start;
+  std::uint32_t below = 0;
+  for (std::uint32_t p = 0; p < length; ++p) {
+    below += list[p] < i;
+  }
+  if (below == length || list[below] != i) {
+    makeRoom(h, 1);
+    std::uint32_t* const moved = partners_.data() + balls_[h].start;
+    std::copy_backward(moved + below, moved + length, moved + length + 1);
+    moved[below] = i;
+    ++balls_[h].end;
+  }
 }
 
 void BallLists::makeAll(const std::vector<Ball>& balls) {
@@ -157,15 +168,15 @@ void BallLists::makeAll(const std::vector<Ball>& balls) {
   const std::size_t n = balls.size();
   // Each ball keeps the allowance it was last given, if that is wider.
   for (std::uint32_t i = 0; i < n; ++i) {
-    reference(i, balls[i], std::max(allowance_[i], usualAllowance(balls[i].velocity)));
+    reference(i, balls[i], std::max(balls_[i].allowance, usualAllowance(balls[i].velocity)));
   }
   classes_.update();
   // Stage 1: each ball finds the balls below it that are listed with it.
   std::size_t count = 0;
   for (std::uint32_t k = 0; k < n; ++k) {
     foundStart_[k] = static_cast<std::uint32_t>(count);
-    if (reach_[k] >= 0.0) {
-      const Entry own{reference_[k], reach_[k], k};
+    if (balls_[k].reach >= 0.0) {
+      const Entry own{balls_[k].reference, balls_[k].reach, k};
       count = collect(own, count, [k](const Entry& e) { return e.index < k; });
     }
   }
@@ -178,18 +189,16 @@ void BallLists::makeAll(const std::vector<Ball>& balls) {
   }
   std::uint32_t room = 0;
   for (std::uint32_t k = 0; k < n; ++k) {
-    listStart_[k] = room;
+    balls_[k].start = balls_[k].end = room;
     room += cursor_[k] + spareRoom;
-    listRoomEnd_[k] = room;
-    cursor_[k] = listStart_[k];
+    balls_[k].roomEnd = room;
   }
   partners_.resize(room);
   for (std::uint32_t k = 0; k < n; ++k) {
     for (std::uint32_t f = foundStart_[k]; f < foundStart_[k + 1]; ++f) {
-      partners_[cursor_[found_[f]]++] = k;
+      partners_[balls_[found_[f]].end++] = k;
     }
   }
-  std::copy(cursor_.begin(), cursor_.end(), listEnd_.begin());
   compactSize_ = room;
 }
 
@@ -200,50 +209,36 @@ void BallLists::relistStrays(const std::vector<Ball>& balls) {
   for (std::uint32_t i : strays_) {
     const double ahead = allowance + stepsAhead * speed(balls[i].velocity);
     const double wide = ahead <= largestAllowance ? ahead : largestAllowance;
-    reference(i, balls[i], alone_[i] ? wide : usualAllowance(balls[i].velocity));
+    reference(i, balls[i], balls_[i].alone ? wide : usualAllowance(balls[i].velocity));
   }
   classes_.update();
   // Stage 2: a stray's own list is made afresh; the lists below it gain it
   // where they lack it. Another stray's relisting does the same for the pair,
   // so the order of relisting does not matter.
   for (std::uint32_t i : strays_) {
-    listEnd_[i] = listStart_[i];
-    if (reach_[i] < 0.0) {
+    balls_[i].end = balls_[i].start;
+    if (balls_[i].reach < 0.0) {
       continue;
     }
     std::size_t count = find(i);
     // One that is no longer alone takes the usual allowance, so as not to list
     // many. Until its class is sorted again, its entry there keeps the wider
     // reach, which lists more than needed, never less.
-    if (count > 0 && allowance_[i] > usualAllowance(balls[i].velocity)) {
+    if (count > 0 && balls_[i].allowance > usualAllowance(balls[i].velocity)) {
       reference(i, balls[i], usualAllowance(balls[i].velocity));
       count = find(i);
     }
-    alone_[i] = count == 0;
+    balls_[i].alone = count == 0;
     const auto found = found_.begin();
-    std::sort(found, found + static_cast<std::ptrdiff_t>(count));
-    const auto firstAbove = std::upper_bound(found, found + static_cast<std::ptrdiff_t>(count), i);
-    const auto aboveCount =
-        static_cast<std::uint32_t>(found + static_cast<std::ptrdiff_t>(count) - firstAbove);
+    const auto foundEnd = found + static_cast<std::ptrdiff_t>(count);
+    std::sort(found, foundEnd);
+    const auto firstAbove = std::upper_bound(found, foundEnd, i);
+    const auto aboveCount = static_cast<std::uint32_t>(foundEnd - firstAbove);
     makeRoom(i, aboveCount);
-    std::copy(firstAbove, firstAbove + aboveCount, partners_.begin() + listStart_[i]);
-    listEnd_[i] += aboveCount;
+    std::copy(firstAbove, foundEnd, partners_.begin() + balls_[i].start);
+    balls_[i].end += aboveCount;
     for (auto h = found; h != firstAbove; ++h) {
-      // Lists are short: counting where i belongs costs no mispredicted
-      // branch, as a binary search would.
-      const std::uint32_t* const list = partners_.data() + listStart_[*h];
-      const std::uint32_t length = listEnd_[*h] - listStart_[*h];
-      std::uint32_t below = 0;
-      for (std::uint32_t p = 0; p < length; ++p) {
-        below += list[p] < i;
-      }
-      if (below == length || list[below] != i) {
-        makeRoom(*h, 1);
-        std::uint32_t* const moved = partners_.data() + listStart_[*h];
-        std::copy_backward(moved + below, moved + length, moved + length + 1);
-        moved[below] = i;
-        ++listEnd_[*h];
-      }
+      enter(*h, i);
     }
   }
 }

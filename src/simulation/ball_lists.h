@@ -31,15 +31,16 @@ class BallLists {
   void refresh(const std::vector<Ball>& balls);
 
   // The balls above i that may touch it, in ascending index order.
-  const std::uint32_t* above(unsigned i) const { return partners_.data() + listStart_[i]; }
-  const std::uint32_t* aboveEnd(unsigned i) const { return partners_.data() + listEnd_[i]; }
+  const std::uint32_t* above(unsigned i) const { return partners_.data() + balls_[i].start; }
+  const std::uint32_t* aboveEnd(unsigned i) const { return partners_.data() + balls_[i].end; }
 
   // Ball i has moved to position. A NaN distance leaves it as it is: a ball
   // with a non-finite coordinate never gets a finite one again.
   void moved(unsigned i, const Vector2D& position) {
-    const Vector2D strayed = position - reference_[i];
-    if (square(strayed.x) + square(strayed.y) > allowanceSquared_[i] && !stray_[i]) {
-      stray_[i] = true;
+    Listed& ball = balls_[i];
+    const Vector2D strayed = position - ball.reference;
+    if (square(strayed.x) + square(strayed.y) > ball.allowanceSquared && !ball.stray) {
+      ball.stray = true;
       strays_.push_back(i);
     }
   }
@@ -55,25 +56,30 @@ class BallLists {
   std::size_t collect(const Entry& own, std::size_t count, Keep keep);
   // Finds the balls listed with i, into found_, and returns how many.
   std::size_t find(std::uint32_t i);
-  // Makes room in a list for more entries.
-  void makeRoom(std::uint32_t list, std::uint32_t more);
+  // Makes room in ball i's list for more entries.
+  void makeRoom(std::uint32_t i, std::uint32_t more);
+  // Enters i in ball h's list, unless it is there.
+  void enter(std::uint32_t h, std::uint32_t i);
+
+  // How a ball was listed, and where its list lies in partners_.
+  struct Listed {
+    Vector2D reference = Vector2D(NAN, NAN);
+    double allowanceSquared = 0.0;  // shrunk for the rounding of the distances
+    double allowance = 0.0;
+    double reach = -1.0;  // radius plus allowance; negative: touches nothing
+    int radius = 0;
+    bool stray = true;
+    bool alone = false;  // listed with none when last relisted
+    std::uint32_t start = 0, end = 0, roomEnd = 0;
+  };
 
   bool remake_ = true;
-  std::vector<Vector2D> reference_;
-  std::vector<double> reach_;  // radius plus allowance; negative: touches nothing
-  std::vector<double> allowance_;
-  std::vector<double> allowanceSquared_;  // shrunk for the rounding of the distances
-  std::vector<int> radius_;
-  std::vector<char> stray_;
-  std::vector<char> alone_;  // listed with none when last relisted
+  std::vector<Listed> balls_;
   std::vector<std::uint32_t> strays_;
   ReachClasses classes_;
   std::vector<std::uint32_t> found_;
   std::vector<std::uint32_t> foundStart_;
   std::vector<std::uint32_t> cursor_;
-  std::vector<std::uint32_t> listStart_;
-  std::vector<std::uint32_t> listEnd_;
-  std::vector<std::uint32_t> listRoomEnd_;
   std::vector<std::uint32_t> partners_;
   std::size_t compactSize_ = 0;  // of partners_ when the lists were all made
 };
