@@ -5,41 +5,33 @@
 
 namespace {
 // How far a ball may stray from its reference point before it is relisted, in
-// pixels: 3, plus 5 times the square root of its speed in pixels a sub-step
-// (about 6 in a churning crowd), up to 20. A relisting costs about as much as
-// a few hundred candidates in the pair passes, and a ball is relisted the less
-// often the wider its allowance, while its candidates grow with it: the two
-// balance near an allowance that grows with the square root of the speed.
+// pixels. Among others: 3, plus 5 times the square root of its speed in pixels
+// a sub-step (about 6 in a churning crowd), up to 20. A relisting costs about
+// as much as a few hundred candidates in the pair passes; a wider allowance
+// means fewer relistings and more candidates, and the two balance near one
+// that grows with the square root of the speed. Alone: as far as it moves in
+// 20 sub-steps, up to 128, so that a ball in free fall is relisted every
+// twenty sub-steps instead of every one or two, and costs no candidates.
 constexpr double allowance = 3.0;
-constexpr double allowancePerRootSpeed = 5.0;
-constexpr double usualLargest = 20.0;
-// A ball with no other near enough to be listed with it may stray as far as
-// it moves in this many sub-steps, up to the largest allowance, in pixels: a
-// ball in free fall is then relisted every twenty sub-steps instead of every
-// one or two, and costs no candidates. Others find it in the class of its
-// reach.
-constexpr double stepsAhead = 20.0;
-constexpr double largestAllowance = 128.0;
+constexpr double perRootSpeed = 5.0, usualLargest = 20.0;
+constexpr double stepsAhead = 20.0, largestAllowance = 128.0;
 // Covers, with room to spare, the rounding of every distance compared here
 // and of the contact test.
 constexpr double slack = 1e-9;
 // Every list has room to grow by this much when the lists are made; one that
-// outgrows its room moves to the end, with twice the room it needs.
+// outgrows its room moves to the end, with twice the room it needs. All the
+// lists are made again once more than one ball in this many strays in one
+// sub-step, or the lists have spread over twice their room.
 constexpr std::uint32_t spareRoom = 4;
-// All the lists are made again once more than one ball in this many strays in
-// one sub-step, or the lists have spread over twice their room: relisting a
-// ball costs about what listing a few dozen afresh does.
 constexpr std::size_t strayShare = 2;
 
-double speed(const Vector2D& v) {
-  return std::abs(v.x) + std::abs(v.y);
-}
-
-// The allowance of a ball among others; a NaN or infinite speed leaves the
-// largest.
-double usualAllowance(const Vector2D& velocity) {
-  const double usual = allowance + allowancePerRootSpeed * std::sqrt(speed(velocity));
-  return usual <= usualLargest ? usual : usualLargest;
+// A NaN or infinite speed leaves the largest allowance.
+double allowanceFor(const Vector2D& velocity, bool alone) {
+  const double speed = std::abs(velocity.x) + std::abs(velocity.y);
+  const double wanted =
+      alone ? allowance + stepsAhead * speed : allowance + perRootSpeed * std::sqrt(speed);
+  const double largest = alone ? largestAllowance : usualLargest;
+  return wanted <= largest ? wanted : largest;
 }
 
 bool finite(const Vector2D& p) {
@@ -74,9 +66,7 @@ void BallLists::prepare(const std::vector<Ball>& balls) {
   const auto none = static_cast<std::uint32_t>(partners_.size());
   balls_.resize(balls.size(),
                 Listed{Vector2D(NAN, NAN), 0.0, 0.0, -1.0, 0, true, false, none, none, none});
-  classes_.resize(balls.size());
   foundStart_.resize(balls.size() + 1);
-  cursor_.resize(balls.size());
 }
 
 void BallLists::refresh(const std::vector<Ball>& balls) {
@@ -125,23 +115,17 @@ std::size_t BallLists::collect(const Entry& own, std::size_t count, Keep keep) {
   return count;
 }
 
-std::size_t BallLists::find(std::uint32_t i) {
-  const Entry own{balls_[i].reference, balls_[i].reach, i};
-  return collect(own, 0, [i](const Entry& e) { return e.index != i; });
-}
-
 void BallLists::makeRoom(std::uint32_t i, std::uint32_t more) {
   Listed& list = balls_[i];
   if (list.roomEnd - list.end >= more) {
     return;
   }
-  const std::uint32_t length = list.end - list.start;
   const auto start = static_cast<std::uint32_t>(partners_.size());
-  partners_.resize(start + 2 * (length + more));
-  std::copy(partners_.begin() + list.start, partners_.begin() + list.end,
-            partners_.begin() + start);
+  partners_.resize(start + 2 * (list.end - list.start + more));
+  std::uint32_t* const data = partners_.data();
+  std::copy(data + list.start, data + list.end, data + start);
+  list.end = start + (list.end - list.start);
   list.start = start;
-  list.end = start + length;
   list.roomEnd = static_cast<std::uint32_t>(partners_.size());
 }
 
@@ -168,7 +152,7 @@ void BallLists::makeAll(const std::vector<Ball>& balls) {
   const std::size_t n = balls.size();
   // Each ball keeps the allowance it was last given, if that is wider.
   for (std::uint32_t i = 0; i < n; ++i) {
-    reference(i, balls[i], std::max(balls_[i].allowance, usualAllowance(balls[i].velocity)));
+    reference(i, balls[i], std::max(balls_[i].allowance, allowanceFor(balls[i].velocity, false)));
   }
   classes_.update();
   // Stage 1: each ball finds the balls below it that are listed with it.
@@ -183,15 +167,18 @@ void BallLists::makeAll(const std::vector<Ball>& balls) {
   foundStart_[n] = static_cast<std::uint32_t>(count);
   // Stage 2: entering each ball, in ascending order, in the lists of the balls
   // below it that found it leaves every list ascending.
-  std::fill(cursor_.begin(), cursor_.end(), 0);
+  for (std::uint32_t k = 0; k < n; ++k) {
+    balls_[k].end = 0;
+  }
   for (std::size_t f = 0; f < count; ++f) {
-    ++cursor_[found_[f]];
+    ++balls_[found_[f]].end;
   }
   std::uint32_t room = 0;
-  for (std::uint32_t k = 0; k < n; ++k) {
-    balls_[k].start = balls_[k].end = room;
-    room += cursor_[k] + spareRoom;
-    balls_[k].roomEnd = room;
+  for (Listed& list : balls_) {
+    list.start = room;
+    room += list.end + spareRoom;
+    list.end = list.start;
+    list.roomEnd = room;
   }
   partners_.resize(room);
   for (std::uint32_t k = 0; k < n; ++k) {
@@ -204,12 +191,9 @@ void BallLists::makeAll(const std::vector<Ball>& balls) {
 
 void BallLists::relistStrays(const std::vector<Ball>& balls) {
   // Stage 1: new reference points. A stray that was alone when it was last
-  // listed is offered the allowance of its speed; a NaN or infinite speed
-  // leaves the largest.
+  // listed is offered the allowance of one alone.
   for (std::uint32_t i : strays_) {
-    const double ahead = allowance + stepsAhead * speed(balls[i].velocity);
-    const double wide = ahead <= largestAllowance ? ahead : largestAllowance;
-    reference(i, balls[i], balls_[i].alone ? wide : usualAllowance(balls[i].velocity));
+    reference(i, balls[i], allowanceFor(balls[i].velocity, balls_[i].alone));
   }
   classes_.update();
   // Stage 2: a stray's own list is made afresh; the lists below it gain it
@@ -220,13 +204,17 @@ void BallLists::relistStrays(const std::vector<Ball>& balls) {
     if (balls_[i].reach < 0.0) {
       continue;
     }
-    std::size_t count = find(i);
+    const auto find = [&] {
+      return collect(Entry{balls_[i].reference, balls_[i].reach, i}, 0,
+                     [i](const Entry& e) { return e.index != i; });
+    };
+    std::size_t count = find();
     // One that is no longer alone takes the usual allowance, so as not to list
     // many. Until its class is sorted again, its entry there keeps the wider
     // reach, which lists more than needed, never less.
-    if (count > 0 && balls_[i].allowance > usualAllowance(balls[i].velocity)) {
-      reference(i, balls[i], usualAllowance(balls[i].velocity));
-      count = find(i);
+    if (count > 0 && balls_[i].allowance > allowanceFor(balls[i].velocity, false)) {
+      reference(i, balls[i], allowanceFor(balls[i].velocity, false));
+      count = find();
     }
     balls_[i].alone = count == 0;
     const auto found = found_.begin();

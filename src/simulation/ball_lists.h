@@ -54,8 +54,6 @@ class BallLists {
   void reference(std::uint32_t i, const Ball& ball, double allowance);
   template <typename Keep>
   std::size_t collect(const Entry& own, std::size_t count, Keep keep);
-  // Finds the balls listed with i, into found_, and returns how many.
-  std::size_t find(std::uint32_t i);
   // Makes room in ball i's list for more entries.
   void makeRoom(std::uint32_t i, std::uint32_t more);
   // Enters i in ball h's list, unless it is there.
@@ -79,7 +77,6 @@ class BallLists {
   ReachClasses classes_;
   std::vector<std::uint32_t> found_;
   std::vector<std::uint32_t> foundStart_;
-  std::vector<std::uint32_t> cursor_;
   std::vector<std::uint32_t> partners_;
   std::size_t compactSize_ = 0;  // of partners_ when the lists were all made
 };

@@ -4,18 +4,15 @@
 #include <cmath>
 #include <limits>
 
-namespace {
-// Far beyond any place a ball can reach, and small enough that a cell
-// coordinate is exact. Clamping only ever brings cells closer together.
-constexpr double farthestCell = 35184372088832.0;  // 2^45
-}  // namespace
-
-// floor(v / cell width), clamped; a NaN goes to cell 0. Converting to an
-// integer truncates toward zero, so a negative fraction steps down by one,
-// which costs less than a call of std::floor.
+// floor(v / cell width), clamped to 2^45 cells: far beyond any place a ball
+// can reach, and small enough that a cell coordinate is exact. Clamping only
+// ever brings cells closer together. Converting to an integer truncates toward
+// zero, so a negative fraction steps down by one, which costs less than a call
+// of std::floor. Only finite points are sorted or searched around.
 std::int64_t CellGrid::cellCoordinate(double v) const {
+  constexpr double farthestCell = 35184372088832.0;
   const double scaled = std::clamp(v * inverseCellWidth_, -farthestCell, farthestCell);
-  const auto truncated = static_cast<std::int64_t>(scaled == scaled ? scaled : 0.0);
+  const auto truncated = static_cast<std::int64_t>(scaled);
   return truncated - (static_cast<double>(truncated) > scaled);
 }
 

@@ -41,25 +41,19 @@ class CellGrid {
     if (x0 > x1 || y0 > y1) {
       return;
     }
+    // Ranges wider than the table would visit its slots twice; a range that
+    // runs past the table's edge goes on from its other edge.
     const std::int64_t width = std::int64_t{1} << widthBits_;
     const std::int64_t height = std::int64_t{1} << heightBits_;
-    // Ranges wider than the table would visit its slots twice.
-    const bool wholeRows = x1 - x0 + 1 >= width;
-    const std::int64_t first = x0 & (width - 1), last = x1 & (width - 1);
-    const std::int64_t rows = std::min(y1 - y0 + 1, height);
+    const std::int64_t columns = std::min(x1 - x0 + 1, width);
+    const std::int64_t first = x0 & (width - 1);
+    const std::int64_t untilEdge = std::min(columns, width - first);
     const Entry* entries = entries_.data();
-    for (std::int64_t r = 0; r < rows; ++r) {
-      const std::int64_t row = ((y0 + r) & (height - 1)) << widthBits_;
-      const auto run = [&](std::int64_t from, std::int64_t to) {
-        visit(entries + start_[row + from], entries + start_[row + to + 1]);
-      };
-      if (wholeRows) {
-        run(0, width - 1);
-      } else if (first <= last) {
-        run(first, last);
-      } else {
-        run(first, width - 1);
-        run(0, last);
+    for (std::int64_t y = y0; y < y0 + std::min(y1 - y0 + 1, height); ++y) {
+      const std::uint32_t* row = start_.data() + ((y & (height - 1)) << widthBits_);
+      visit(entries + row[first], entries + row[first + untilEdge]);
+      if (columns > untilEdge) {
+        visit(entries + row[0], entries + row[columns - untilEdge]);
       }
     }
   }

@@ -4,44 +4,32 @@
 #include <cmath>
 
 namespace {
-// Below this many members, looking at each is quicker than sorting into cells.
-constexpr std::size_t sortedFrom = 16;
 // All are sorted into their classes again once more than this many, and one
 // in this many, are fresh: each search looks at every fresh one near it.
 constexpr std::size_t mostFresh = 16;
 constexpr std::size_t freshShare = 8;
+// Where an entry is that has no slot in a class.
 constexpr std::uint32_t none = UINT32_MAX;
+constexpr std::uint32_t fresh = UINT32_MAX - 1;
 }  // namespace
 
-void ReachClasses::resize(std::size_t count) {
-  class_.resize(count, -1);
-  slot_.resize(count, none);
-  point_.resize(count);
-  reach_.resize(count, -1.0);
-}
-
 void ReachClasses::set(std::uint32_t i, const Vector2D& point, double reach) {
-  if (slot_[i] != none) {
-    Class& old = classes_[class_[i]];
-    if (old.sorted) {
-      old.grid.blank(slot_[i]);
+  if (i >= class_.size()) {
+    class_.resize(i + 1, -1);
+    slot_.resize(i + 1, none);
+    point_.resize(i + 1);
+    reach_.resize(i + 1);
+  }
+  if (slot_[i] != fresh) {
+    if (slot_[i] != none) {
+      classes_[class_[i]].grid.blank(slot_[i]);
     }
-    old.members[slot_[i]].point = Vector2D(NAN, NAN);
-    slot_[i] = none;
-    freshIndices_.push_back(i);
-  } else if (class_[i] < 0) {
+    slot_[i] = fresh;
     freshIndices_.push_back(i);
   }
   class_[i] = reach < 0.0 ? -1 : static_cast<std::int8_t>(reach < 1.0 ? 0 : std::ilogb(reach) + 1);
   point_[i] = point;
   reach_[i] = reach;
-}
-
-void ReachClasses::Class::sort() {
-  sorted = members.size() >= sortedFrom;
-  if (sorted) {
-    grid.sort(members, largestReach);
-  }
 }
 
 void ReachClasses::update() {
@@ -57,7 +45,7 @@ void ReachClasses::update() {
       fresh_.largestReach = std::max(fresh_.largestReach, reach_[i]);
     }
   }
-  fresh_.sort();
+  fresh_.grid.sort(fresh_.members, fresh_.largestReach);
 }
 
 void ReachClasses::sortAll() {
@@ -78,10 +66,10 @@ void ReachClasses::sortAll() {
   for (int c = 0; c < static_cast<int>(classes_.size()); ++c) {
     if (!classes_[c].members.empty()) {
       active_.push_back(c);
-      classes_[c].sort();
+      classes_[c].grid.sort(classes_[c].members, classes_[c].largestReach);
     }
   }
   freshIndices_.clear();
   fresh_.members.clear();
-  fresh_.sorted = false;
+  fresh_.grid.sort(fresh_.members, 1.0);
 }

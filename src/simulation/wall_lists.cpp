@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <numeric>
 
 namespace {
 // The spokes move up to half a pixel a frame: a wide skin lets the lists
@@ -57,12 +58,8 @@ void WallLists::prepare(const std::vector<Wall>& walls, std::size_t ballCount) {
     }
   }
   allWalls_.resize(walls.size());
-  for (std::uint32_t w = 0; w < walls.size(); ++w) {
-    allWalls_[w] = w;
-  }
-  for (Listing& listing : listings_) {
-    listing.allowance = -1.0;
-  }
+  std::iota(allWalls_.begin(), allWalls_.end(), 0U);
+  listings_.assign(listings_.size(), Listing());
 }
 
 void WallLists::remake(Listing& listing, const Ball& ball, const std::vector<Wall>& walls) {
