@@ -5,14 +5,14 @@
 
 namespace {
 // How far a ball may stray from its reference point before it is relisted, in
-// pixels. Among others: 3, plus 5 times the square root of its speed in pixels
+// pixels. Among others: 2, plus 5 times the square root of its speed in pixels
 // a sub-step (about 6 in a churning crowd), up to 20. A relisting costs about
 // as much as a few hundred candidates in the pair passes; a wider allowance
 // means fewer relistings and more candidates, and the two balance near one
 // that grows with the square root of the speed. Alone: as far as it moves in
 // 20 sub-steps, up to 128, so that a ball in free fall is relisted every
 // twenty sub-steps instead of every one or two, and costs no candidates.
-constexpr double allowance = 3.0;
+constexpr double allowance = 2.0;
 constexpr double perRootSpeed = 5.0, usualLargest = 20.0;
 constexpr double stepsAhead = 20.0, largestAllowance = 128.0;
 // Covers, with room to spare, the rounding of every distance compared here

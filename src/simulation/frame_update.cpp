@@ -21,35 +21,44 @@ BallLists& ballLists = contactSearch.balls;
 WallLists& wallLists = contactSearch.walls;
 
 struct Touching {
-  unsigned index;
+  unsigned lower;
+  unsigned upper;
   double distanceSquared;
 };
-std::vector<Touching> touching;  // one ball's touching partners above it
+std::vector<Touching> touching;  // one pair pass's touching pairs
 
 // Each ball's pushes in ascending order of the ball that pushes it, as a loop
 // over every ordered pair gives them: a push changes only the pushed ball's
-// velocity, and balls are taken in ascending order, so by the time ball i
-// pushes the balls above it, each of them has had its pushes from below i,
-// and those from above i are yet to come.
+// velocity, and pairs are taken in ascending order of their lower ball, then
+// of their upper one. So by the time ball i pushes the balls above it, each of
+// them has had its pushes from below i, and those from above i are yet to come.
 void pairPass() {
   ballLists.refresh(balls);
-  touching.resize(balls.size() + 1);
+  // Stage 1: the touching pairs. Whether a candidate touches is as good as
+  // random, which a branch would pay for: each is written, and kept by moving
+  // on past it if it touches.
+  std::size_t count = 0;
   for (unsigned i = 0; i < balls.size(); ++i) {
-    Ball& ball = balls[i];
-    // Whether a candidate touches is as good as random, which a branch would
-    // pay for: each is written, and kept by moving on past it if it touches.
-    std::size_t count = 0;
+    const Ball& ball = balls[i];
+    const std::size_t most =
+        count + static_cast<std::size_t>(ballLists.aboveEnd(i) - ballLists.above(i));
+    if (touching.size() < most) {
+      touching.resize(2 * most);
+    }
     for (auto k = ballLists.above(i); k != ballLists.aboveEnd(i); ++k) {
       const Ball& other = balls[*k];
       const double d2 = distanceSquared(ball.position, other.position);
-      touching[count] = Touching{*k, d2};
+      touching[count] = Touching{i, *k, d2};
       count += d2 <= square(static_cast<double>(ball.radius + other.radius));
     }
-    for (std::size_t t = 0; t < count; ++t) {
-      Ball& other = balls[touching[t].index];
-      pushAway(ball, other.position, other.radius, touching[t].distanceSquared);
-      pushAway(other, ball.position, ball.radius, touching[t].distanceSquared);
-    }
+  }
+  // Stage 2: the pushes, in one loop over all the pairs, as no ball's pushes
+  // then wait for the end of another's loop.
+  for (std::size_t t = 0; t < count; ++t) {
+    Ball& lower = balls[touching[t].lower];
+    Ball& upper = balls[touching[t].upper];
+    pushAway(lower, upper.position, upper.radius, touching[t].distanceSquared);
+    pushAway(upper, lower.position, lower.radius, touching[t].distanceSquared);
   }
 }
 
