@@ -60,7 +60,9 @@ def table(times, frames):
         f"{'scene':<15}{'balls':>6}{'frame µs':>11}{'floor µs':>11}{'exhaustive µs':>15}"
         f"{'frame/floor':>13}{'target':>8}{'exhaustive/frame':>18}"
     )
-    for (scene, balls), kinds in times.items():
+    order = ["start", "long game", "settled", "fallen below", "fallen beside", "mixed settled",
+             "falling", "mixed falling"]
+    for (scene, balls), kinds in sorted(times.items(), key=lambda s: (order.index(s[0][0]), s[0][1])):
         if "frame" not in kinds:
             continue
         frame, floor, exhaustive = (
