@@ -210,8 +210,8 @@ void BallLists::relistStrays(const std::vector<Ball>& balls) {
     };
     std::size_t count = find();
     // One that is no longer alone takes the usual allowance, so as not to list
-    // many. Until its class is sorted again, its entry there keeps the wider
-    // reach, which lists more than needed, never less.
+    // many. Until the classes' next update, the entry that others find keeps
+    // the wider reach, which lists more than needed, never less.
     if (count > 0 && balls_[i].allowance > allowanceFor(balls[i].velocity, false)) {
       reference(i, balls[i], allowanceFor(balls[i].velocity, false));
       count = find();
