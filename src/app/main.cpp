@@ -41,13 +41,14 @@ int main() {
     return startupFailed("cannot create the back buffer");
   }
   buildScene();
+  DiscImages discs;
 
   // Unpaced on purpose: one pass is one frame, as fast as the machine goes.
   while (!key[KEY_ESC] && !endRequested) {
     applyArrowKeys(key[KEY_UP], key[KEY_LEFT], key[KEY_RIGHT]);
     applyMouseButtons(mouse_b, mouse_x, mouse_y);
     updateFrame();
-    drawFrame(backBuffer);
+    drawFrame(backBuffer, discs);
   }
   return 0;
 }

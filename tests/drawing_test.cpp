@@ -1,0 +1,175 @@
+#include "app/drawing.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include "app/disc_images.h"
+#include "app/disc_pixels.h"
+#include "app/scene.h"
+#include "simulation/simulation.h"
+#include "support/world_fixture.h"
+
+namespace {
+
+// The balls drawn into memory bitmaps as the program draws them, against
+// circlefill then circle for every ball: every pixel must be the same.
+class Drawing : public WorldTest {
+ protected:
+  static void SetUpTestSuite() {
+    // Memory bitmaps need the library, not a display.
+    ASSERT_EQ(install_allegro(SYSTEM_NONE, &errno, atexit), 0);
+    select_palette(default_palette);
+  }
+
+  static BITMAP* blank(int depth) {
+    BITMAP* bitmap = create_bitmap_ex(depth, 800, 600);
+    clear_to_color(bitmap, makecol_depth(depth, 255, 255, 255));
+    return bitmap;
+  }
+
+  // The same balls, drawn the program's way and the plain way; empty when
+  // every pixel agrees, else where the first that does not is. The plain
+  // calls draw on a bitmap with a margin, as they can write outside a bitmap
+  // when given a negative radius, and are then cut to the window.
+  std::string difference(int depth = 8) {
+    set_color_depth(depth);
+    BITMAP* program = blank(depth);
+    drawBalls(program, discs);
+    constexpr int margin = 100;
+    BITMAP* padded = create_bitmap_ex(depth, 800 + 2 * margin, 600 + 2 * margin);
+    clear_to_color(padded, makecol(255, 255, 255));
+    for (unsigned i = 0; i < balls.size(); ++i) {
+      int x = 0, y = 0;
+      if (discPixelCentre(balls[i], program->w, program->h, x, y)) {
+        const int fill = makecol(i == 0 ? 255 : 0, 0, i == 0 ? 0 : 255);
+        circlefill(padded, x + margin, y + margin, balls[i].radius, fill);
+        circle(padded, x + margin, y + margin, balls[i].radius, makecol(0, 0, 0));
+      }
+    }
+    BITMAP* plain = create_sub_bitmap(padded, margin, margin, 800, 600);
+    std::string found = firstDifference(program, plain);
+    destroy_bitmap(plain);
+    destroy_bitmap(padded);
+    destroy_bitmap(program);
+    set_color_depth(8);
+    return found;
+  }
+
+  static std::string firstDifference(BITMAP* a, BITMAP* b) {
+    for (int y = 0; y < a->h; ++y) {
+      for (int x = 0; x < a->w; ++x) {
+        if (getpixel(a, x, y) != getpixel(b, x, y)) {
+          std::ostringstream where;
+          where << "(" << x << ", " << y << "): " << getpixel(a, x, y) << " not "
+                << getpixel(b, x, y);
+          return where.str();
+        }
+      }
+    }
+    return "";
+  }
+
+  DiscImages discs;
+};
+
+// A crowd as the game makes it: big and small balls dropped at random points,
+// piled up and overlapping by the physics, ball 0 red among them.
+TEST_F(Drawing, CrowdOfTheGameMatchesPlainCalls) {
+  buildScene();
+  std::mt19937 random(7);
+  for (int frame = 0; balls.size() < 700; ++frame) {
+    const bool big = frame % 4 == 0;
+    if (frame % 2 == 0) {
+      const double x = std::uniform_int_distribution<int>(0, 799)(random);
+      const double y = std::uniform_int_distribution<int>(0, 599)(random);
+      balls.push_back(Ball(Vector2D(x, y), Vector2D(), big ? 12 : 6, big ? 5.0 : 1.0));
+    }
+    updateFrame();
+  }
+  EXPECT_EQ(difference(), "");
+}
+
+// Discs of the game's radii cut by each edge of the window, just showing or
+// just gone, and overlapping; sub-pixel centres truncate as the plain calls'.
+TEST_F(Drawing, DiscsCutByEachEdgeAndOverlappingMatchPlainCalls) {
+  for (int radius : {16, 12, 6}) {
+    for (int offset = -radius - 2; offset <= radius + 2; offset += 3) {
+      const double along = 100.0 + 37 * offset;
+      addBall(offset + 0.7, along, radius);
+      addBall(799 - offset - 0.2, along + 200, radius);
+      addBall(along + 300, offset - 0.9, radius);
+      addBall(along + 100, 599 - offset, radius);
+      addBall(along + 305, 300.5 + offset, radius);  // over its neighbours
+    }
+  }
+  for (int depth : {8, 16, 32}) {
+    EXPECT_EQ(difference(depth), "") << depth << " bits";
+  }
+}
+
+// Every radius up to past the largest image either way, whole and cut by the
+// corners and edges; negative ones draw a cross, which the plain calls can
+// write outside the bitmap.
+TEST_F(Drawing, EveryRadiusMatchesPlainCalls) {
+  const int largest = DiscImages::largestImageRadius;
+  for (int radius = -largest; radius <= largest + 3; ++radius) {
+    resetWorld();
+    addBall(400.5, 300.5, radius);
+    addBall(1.5, 2, radius);
+    addBall(798, 597.9, radius);
+    addBall(radius / 2.0 + 3, 599 + radius / 3.0, radius);
+    ASSERT_EQ(difference(), "") << "radius " << radius;
+  }
+  resetWorld();
+  for (int radius : {1000, 30000, -90, INT_MAX}) {
+    addBall(400, 300, radius);
+  }
+  EXPECT_EQ(difference(), "");
+}
+
+// Beyond the images, a negative radius whose cross would leave the bitmap is
+// not drawn, rather than written outside it.
+TEST_F(Drawing, LargeNegativeRadiiAtTheEdgesDrawNothing) {
+  for (int radius : {-90, INT_MIN}) {
+    addBall(1, 2, radius);
+    addBall(400, 599, radius);
+  }
+  BITMAP* program = blank(8);
+  BITMAP* white = blank(8);
+  drawBalls(program, discs);
+  EXPECT_EQ(firstDifference(program, white), "");
+  destroy_bitmap(program);
+  destroy_bitmap(white);
+}
+
+// Images are made once and then found: drawing the same discs again makes
+// none. A fill or ink of the mask colour cannot live in an image and is drawn
+// plainly, as circlefill and circle draw it.
+TEST_F(Drawing, ImagesAreMadeOnceAndMaskColoursDrawPlainly) {
+  buildScene();
+  for (int pass = 0; pass < 3; ++pass) {
+    EXPECT_EQ(difference(), "");
+    EXPECT_EQ(discs.imageCount(), 3u);
+  }
+  BITMAP* program = blank(8);
+  BITMAP* plain = blank(8);
+  const int mask = bitmap_mask_color(plain);
+  discs.draw(program, 100, 100, 12, mask, 7);
+  discs.draw(program, 300, 100, 12, 7, mask);
+  circlefill(plain, 100, 100, 12, mask);
+  circle(plain, 100, 100, 12, 7);
+  circlefill(plain, 300, 100, 12, 7);
+  circle(plain, 300, 100, 12, mask);
+  EXPECT_EQ(firstDifference(program, plain), "");
+  destroy_bitmap(program);
+  destroy_bitmap(plain);
+}
+
+}  // namespace
