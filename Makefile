@@ -1,6 +1,7 @@
 # Thin wrapper over CMake: `make run` opens the sandbox, `make test` runs every
 # test, `make package` builds the Debian package, `make bench` times the frame
-# against its floor and plays the long game to 10,000 balls for its spread.
+# against its floor, plays the long game to 10,000 balls for its spread, and
+# times the whole frame, physics and drawing, in a window on a private Xvfb.
 BUILD := build
 SANITIZE_BUILD := build-sanitize
 PACKAGE_BUILD := build-package
@@ -11,7 +12,7 @@ BUILD_PACKAGES := cmake g++ make pkg-config liballegro4-dev libx11-dev
 PACKAGE_PACKAGES := $(BUILD_PACKAGES) librsvg2-bin gzip dpkg-dev file
 TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev xvfb python3-pytest python3-pytest-timeout \
   python3-xlib python3-numpy python3-scipy desktop-file-utils appstream lintian groff
-BENCH_PACKAGES := $(BUILD_PACKAGES) libgtest-dev libbenchmark-dev python3-matplotlib
+BENCH_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev libbenchmark-dev python3-matplotlib xvfb xauth
 
 .PHONY: run test package bench build clean
 
@@ -57,13 +58,15 @@ package:
 
 bench:
 	$(call ensure_packages,$(BENCH_PACKAGES))
-	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIVOLT_BENCH=ON -DBRIVOLT_WINDOW=OFF
-	cmake --build $(BENCH_BUILD) -j$(JOBS) --target brivolt_bench brivolt_spread
+	cmake -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DBRIVOLT_BENCH=ON -DBRIVOLT_WINDOW=ON
+	cmake --build $(BENCH_BUILD) -j$(JOBS) --target brivolt_bench brivolt_spread brivolt_whole_frame
 	./$(BENCH_BUILD)/bench/brivolt_bench --benchmark_repetitions=3 \
 	  --benchmark_enable_random_interleaving=true \
 	  --benchmark_report_aggregates_only=true --benchmark_out=$(BENCH_BUILD)/frames.json
 	/usr/bin/python3 bench/report.py $(BENCH_BUILD)/frames.json 10 docs/frame_cost.png
 	./$(BENCH_BUILD)/bench/brivolt_spread
+	xvfb-run -a -s "-screen 0 1024x768x24" ./$(BENCH_BUILD)/bench/brivolt_whole_frame $(BENCH_BUILD)/whole_frame.csv
+	/usr/bin/python3 bench/whole_frame_plot.py docs/whole_frame.png $(BENCH_BUILD)/whole_frame.csv
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD) $(PACKAGE_BUILD) $(BENCH_BUILD)

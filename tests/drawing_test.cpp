@@ -94,6 +94,19 @@ TEST_F(Drawing, CrowdOfTheGameMatchesPlainCalls) {
     updateFrame();
   }
   EXPECT_EQ(difference(), "");
+  // The frame holds no pixel of the mask colour, which a copy to the window
+  // by draw_sprite would leave out.
+  BITMAP* frame = create_bitmap_ex(8, 800, 600);
+  clearBackBuffer(frame);
+  drawBalls(frame, discs);
+  drawWalls(frame);
+  drawHelpTexts(frame);
+  for (int y = 0; y < frame->h; ++y) {
+    for (int x = 0; x < frame->w; ++x) {
+      ASSERT_NE(getpixel(frame, x, y), bitmap_mask_color(frame)) << x << ", " << y;
+    }
+  }
+  destroy_bitmap(frame);
 }
 
 // Discs of the game's radii cut by each edge of the window, just showing or

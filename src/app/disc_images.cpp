@@ -1,36 +1,12 @@
 #include "app/disc_images.h"
 
-DiscImages::~DiscImages() {
-  for (const Image& made : images_) {
-    destroy_rle_sprite(made.sprite);
-  }
-}
-
-RLE_SPRITE* DiscImages::image(int radius, int fill, int ink, int depth) {
-  for (const Image& made : images_) {
-    if (made.radius == radius && made.fill == fill && made.ink == ink && made.depth == depth) {
-      return made.sprite;
-    }
-  }
-  // A negative radius draws a small cross within the same square as its size.
-  const int reach = radius < 0 ? -radius : radius;
-  const int size = 2 * reach + 1;
-  BITMAP* canvas = create_bitmap_ex(depth, size, size);
-  if (canvas == nullptr) {
-    return nullptr;
-  }
-  clear_to_color(canvas, bitmap_mask_color(canvas));
-  circlefill(canvas, reach, reach, radius, fill);
-  circle(canvas, reach, reach, radius, ink);
-  RLE_SPRITE* sprite = get_rle_sprite(canvas);
-  destroy_bitmap(canvas);
-  if (sprite != nullptr) {
-    images_.push_back(Image{radius, fill, ink, depth, sprite});
-  }
-  return sprite;
-}
+#include <cstring>
 
 namespace {
+int bytesPerPixel(int depth) {
+  return (depth + 7) / 8;
+}
+
 // circlefill and circle turn their clipping off when they take the disc to lie
 // inside the bitmap, and with a negative radius they can be wrong and write
 // outside it. They are safe when the square they draw in does lie inside.
@@ -41,16 +17,76 @@ bool insideClip(const BITMAP* target, int x, int y, int radius) {
 }
 }  // namespace
 
+const DiscImages::Image& DiscImages::image(int radius, int fill, int ink, int depth) {
+  for (const Image& made : images_) {
+    if (made.radius == radius && made.fill == fill && made.ink == ink && made.depth == depth) {
+      return made;
+    }
+  }
+  // A negative radius draws a small cross within the same square as its size.
+  const int reach = radius < 0 ? -radius : radius;
+  const int size = 2 * reach + 1;
+  BITMAP* canvas = create_bitmap_ex(depth, size, size);
+  const int mask = bitmap_mask_color(canvas);
+  clear_to_color(canvas, mask);
+  circlefill(canvas, reach, reach, radius, fill);
+  circle(canvas, reach, reach, radius, ink);
+  Image made{radius, fill, ink, depth, {}, {}};
+  const int bytes = bytesPerPixel(depth);
+  for (int y = 0; y < size; ++y) {
+    for (int x = 0; x < size;) {
+      const int start = x;
+      while (x < size && getpixel(canvas, x, y) != mask) {
+        ++x;
+      }
+      if (x > start) {
+        made.runs.push_back(Run{start - reach, y - reach, x - start, made.pixels.size()});
+        const unsigned char* row = canvas->line[y];
+        made.pixels.insert(made.pixels.end(), row + start * bytes, row + x * bytes);
+      }
+      x += x == start ? 1 : 0;
+    }
+  }
+  destroy_bitmap(canvas);
+  images_.push_back(std::move(made));
+  return images_.back();
+}
+
 void DiscImages::draw(BITMAP* target, int x, int y, int radius, int fill, int ink) {
   const int mask = bitmap_mask_color(target);
-  // A run-length image cannot hold a pixel of the mask colour.
-  const bool imaged =
-      radius >= -largestImageRadius && radius <= largestImageRadius && fill != mask && ink != mask;
-  RLE_SPRITE* sprite = imaged ? image(radius, fill, ink, bitmap_color_depth(target)) : nullptr;
-  if (sprite != nullptr) {
-    draw_rle_sprite(target, sprite, x - sprite->w / 2, y - sprite->h / 2);
-  } else if (radius >= 0 || insideClip(target, x, y, radius)) {
-    circlefill(target, x, y, radius, fill);
-    circle(target, x, y, radius, ink);
+  const bool imaged = radius >= -largestImageRadius && radius <= largestImageRadius &&
+                      fill != mask && ink != mask && is_memory_bitmap(target);
+  if (!imaged) {
+    if (radius >= 0 || insideClip(target, x, y, radius)) {
+      circlefill(target, x, y, radius, fill);
+      circle(target, x, y, radius, ink);
+    }
+    return;
+  }
+  // Far off the bitmap, where x + dx could overflow, nothing shows anyway.
+  const int reach = radius < 0 ? -radius : radius;
+  if (x < target->cl - reach || x >= target->cr + reach || y < target->ct - reach ||
+      y >= target->cb + reach) {
+    return;
+  }
+  const Image& disc = image(radius, fill, ink, bitmap_color_depth(target));
+  const int bytes = bytesPerPixel(disc.depth);
+  for (const Run& run : disc.runs) {
+    const int row = y + run.dy;
+    int from = x + run.dx;
+    int to = from + run.length;
+    std::size_t pixels = run.pixels;
+    if (row < target->ct || row >= target->cb) {
+      continue;
+    }
+    if (from < target->cl) {
+      pixels += static_cast<std::size_t>(target->cl - from) * bytes;
+      from = target->cl;
+    }
+    to = to < target->cr ? to : target->cr;
+    if (to > from) {
+      std::memcpy(target->line[row] + from * bytes, &disc.pixels[pixels],
+                  static_cast<std::size_t>(to - from) * bytes);
+    }
   }
 }
