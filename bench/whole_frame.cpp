@@ -38,7 +38,8 @@ double milliseconds(Action action) {
   return std::chrono::duration<double, std::milli>(Clock::now() - begin).count();
 }
 
-// The drawing as it was before images: the plain calls for every ball.
+// The drawing as it was before: the plain calls for every ball, and the back
+// buffer copied to the window as a sprite.
 void drawPlainly(BITMAP* backBuffer) {
   clearBackBuffer(backBuffer);
   const int ink = makecol(0, 0, 0);
@@ -53,7 +54,7 @@ void drawPlainly(BITMAP* backBuffer) {
   drawWalls(backBuffer);
   drawHelpTexts(backBuffer);
   drawPointer(backBuffer);
-  showBackBuffer(backBuffer);
+  draw_sprite(screen, backBuffer, 0, 0);
 }
 
 unsigned ballsOnScreen(const BITMAP* backBuffer) {

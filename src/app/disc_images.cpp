@@ -17,16 +17,19 @@ bool insideClip(const BITMAP* target, int x, int y, int radius) {
 }
 }  // namespace
 
-const DiscImages::Image& DiscImages::image(int radius, int fill, int ink, int depth) {
+const DiscImages::Image* DiscImages::image(int radius, int fill, int ink, int depth) {
   for (const Image& made : images_) {
     if (made.radius == radius && made.fill == fill && made.ink == ink && made.depth == depth) {
-      return made;
+      return &made;
     }
   }
   // A negative radius draws a small cross within the same square as its size.
   const int reach = radius < 0 ? -radius : radius;
   const int size = 2 * reach + 1;
   BITMAP* canvas = create_bitmap_ex(depth, size, size);
+  if (canvas == nullptr) {
+    return nullptr;
+  }
   const int mask = bitmap_mask_color(canvas);
   clear_to_color(canvas, mask);
   circlefill(canvas, reach, reach, radius, fill);
@@ -34,7 +37,11 @@ const DiscImages::Image& DiscImages::image(int radius, int fill, int ink, int de
   Image made{radius, fill, ink, depth, {}, {}};
   const int bytes = bytesPerPixel(depth);
   for (int y = 0; y < size; ++y) {
-    for (int x = 0; x < size;) {
+    int x = 0;
+    while (x < size) {
+      while (x < size && getpixel(canvas, x, y) == mask) {
+        ++x;
+      }
       const int start = x;
       while (x < size && getpixel(canvas, x, y) != mask) {
         ++x;
@@ -44,34 +51,33 @@ const DiscImages::Image& DiscImages::image(int radius, int fill, int ink, int de
         const unsigned char* row = canvas->line[y];
         made.pixels.insert(made.pixels.end(), row + start * bytes, row + x * bytes);
       }
-      x += x == start ? 1 : 0;
     }
   }
   destroy_bitmap(canvas);
   images_.push_back(std::move(made));
-  return images_.back();
+  return &images_.back();
 }
 
 void DiscImages::draw(BITMAP* target, int x, int y, int radius, int fill, int ink) {
   const int mask = bitmap_mask_color(target);
   const bool imaged = radius >= -largestImageRadius && radius <= largestImageRadius &&
                       fill != mask && ink != mask && is_memory_bitmap(target);
-  if (!imaged) {
+  // Far off the bitmap, where x + dx could overflow, no image shows anyway.
+  const int reach = !imaged ? 0 : radius < 0 ? -radius : radius;
+  if (imaged && (x < target->cl - reach || x >= target->cr + reach || y < target->ct - reach ||
+                 y >= target->cb + reach)) {
+    return;
+  }
+  const Image* disc = imaged ? image(radius, fill, ink, bitmap_color_depth(target)) : nullptr;
+  if (disc == nullptr) {
     if (radius >= 0 || insideClip(target, x, y, radius)) {
       circlefill(target, x, y, radius, fill);
       circle(target, x, y, radius, ink);
     }
     return;
   }
-  // Far off the bitmap, where x + dx could overflow, nothing shows anyway.
-  const int reach = radius < 0 ? -radius : radius;
-  if (x < target->cl - reach || x >= target->cr + reach || y < target->ct - reach ||
-      y >= target->cb + reach) {
-    return;
-  }
-  const Image& disc = image(radius, fill, ink, bitmap_color_depth(target));
-  const int bytes = bytesPerPixel(disc.depth);
-  for (const Run& run : disc.runs) {
+  const int bytes = bytesPerPixel(disc->depth);
+  for (const Run& run : disc->runs) {
     const int row = y + run.dy;
     int from = x + run.dx;
     int to = from + run.length;
@@ -85,7 +91,7 @@ void DiscImages::draw(BITMAP* target, int x, int y, int radius, int fill, int in
     }
     to = to < target->cr ? to : target->cr;
     if (to > from) {
-      std::memcpy(target->line[row] + from * bytes, &disc.pixels[pixels],
+      std::memcpy(target->line[row] + from * bytes, &disc->pixels[pixels],
                   static_cast<std::size_t>(to - from) * bytes);
     }
   }

@@ -44,7 +44,8 @@ class DiscImages {
     std::vector<unsigned char> pixels;
   };
 
-  const Image& image(int radius, int fill, int ink, int depth);
+  // The image, made now if it is new; null if no memory is left for it.
+  const Image* image(int radius, int fill, int ink, int depth);
 
   // A handful in a game: scanned in order, newest last.
   std::vector<Image> images_;
