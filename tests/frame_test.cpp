@@ -89,6 +89,18 @@ TEST_F(ContactSearch, UnusualWallsAndBallsMatch) {
   });
 }
 
+// Balls at rest on a shelf across the wheel, which the turning spokes sweep
+// into: a ball that has not moved must still meet a spoke whose walls have
+// moved on since its wall list was made.
+TEST_F(ContactSearch, SpokesSweepIntoBallsAtRest) {
+  buildScene();
+  walls.push_back(Wall(Vector2D(200, 250), Vector2D(400, 250)));
+  for (int x = 215; x < 390; x += 25) {
+    addBall(x, x % 2 == 0 ? 244 : 238, x % 2 == 0 ? 6 : 12);
+  }
+  expectSameRun(300, [](int) {});
+}
+
 // The game users end up in: a ball dropped at every pass at a random point of
 // the window, big and small in turn, until the arena is packed.
 TEST_F(ContactSearch, LongGameMatches) {
