@@ -79,12 +79,12 @@ void DiscImages::draw(BITMAP* target, int x, int y, int radius, int fill, int in
   const int bytes = bytesPerPixel(disc->depth);
   for (const Run& run : disc->runs) {
     const int row = y + run.dy;
-    int from = x + run.dx;
-    int to = from + run.length;
-    std::size_t pixels = run.pixels;
     if (row < target->ct || row >= target->cb) {
       continue;
     }
+    int from = x + run.dx;
+    int to = from + run.length;
+    std::size_t pixels = run.pixels;
     if (from < target->cl) {
       pixels += static_cast<std::size_t>(target->cl - from) * bytes;
       from = target->cl;
