@@ -217,16 +217,24 @@ void BallLists::relistStrays(const std::vector<Ball>& balls) {
       count = find();
     }
     balls_[i].alone = count == 0;
-    const auto found = found_.begin();
-    const auto foundEnd = found + static_cast<std::ptrdiff_t>(count);
-    std::sort(found, foundEnd);
-    const auto firstAbove = std::upper_bound(found, foundEnd, i);
-    const auto aboveCount = static_cast<std::uint32_t>(foundEnd - firstAbove);
+    // Only the balls above i need to be in order, for its own list: the
+    // others are split off without a branch, as which side a ball lies on is
+    // as good as random.
+    below_.resize(count);
+    std::uint32_t aboveCount = 0, belowCount = 0;
+    for (std::size_t f = 0; f < count; ++f) {
+      const std::uint32_t h = found_[f];
+      found_[aboveCount] = h;
+      below_[belowCount] = h;
+      aboveCount += h > i;
+      belowCount += h < i;
+    }
+    std::sort(found_.begin(), found_.begin() + aboveCount);
     makeRoom(i, aboveCount);
-    std::copy(firstAbove, foundEnd, partners_.begin() + balls_[i].start);
+    std::copy(found_.begin(), found_.begin() + aboveCount, partners_.begin() + balls_[i].start);
     balls_[i].end += aboveCount;
-    for (auto h = found; h != firstAbove; ++h) {
-      enter(*h, i);
+    for (std::uint32_t b = 0; b < belowCount; ++b) {
+      enter(below_[b], i);
     }
   }
 }

@@ -76,6 +76,7 @@ class BallLists {
   std::vector<std::uint32_t> strays_;
   ReachClasses classes_;
   std::vector<std::uint32_t> found_;
+  std::vector<std::uint32_t> below_;  // a stray's found balls below it
   std::vector<std::uint32_t> foundStart_;
   std::vector<std::uint32_t> partners_;
   std::size_t compactSize_ = 0;  // of partners_ when the lists were all made
