@@ -134,10 +134,8 @@ void BallLists::makeRoom(std::uint32_t i, std::uint32_t more) {
 void BallLists::enter(std::uint32_t h, std::uint32_t i) {
   const std::uint32_t* const list = partners_.data() + balls_[h].start;
   const std::uint32_t length = balls_[h].end - balls_[h].start;
-  std::uint32_t below = 0;
-  for (std::uint32_t p = 0; p < length; ++p) {
-    below += list[p] < i;
-  }
+  const auto below = static_cast<std::uint32_t>(
+      std::count_if(list, list + length, [i](std::uint32_t p) { return p < i; }));
   if (below == length || list[below] != i) {
     makeRoom(h, 1);
     std::uint32_t* const moved = partners_.data() + balls_[h].start;
@@ -153,6 +151,7 @@ void BallLists::makeAll(const std::vector<Ball>& balls) {
   // Each ball keeps the allowance it was last given, if that is wider.
   for (std::uint32_t i = 0; i < n; ++i) {
     reference(i, balls[i], std::max(balls_[i].allowance, allowanceFor(balls[i].velocity, false)));
+    balls_[i].end = 0;
   }
   classes_.update();
   // Stage 1: each ball finds the balls below it that are listed with it.
@@ -167,9 +166,6 @@ void BallLists::makeAll(const std::vector<Ball>& balls) {
   foundStart_[n] = static_cast<std::uint32_t>(count);
   // Stage 2: entering each ball, in ascending order, in the lists of the balls
   // below it that found it leaves every list ascending.
-  for (std::uint32_t k = 0; k < n; ++k) {
-    balls_[k].end = 0;
-  }
   for (std::size_t f = 0; f < count; ++f) {
     ++balls_[found_[f]].end;
   }
@@ -217,23 +213,18 @@ void BallLists::relistStrays(const std::vector<Ball>& balls) {
       count = find();
     }
     balls_[i].alone = count == 0;
-    // Only the balls above i need to be in order, for its own list: the
-    // others are split off without a branch, as which side a ball lies on is
-    // as good as random.
+    // Only those above i need sorting, for its own list: a split with no branch.
     below_.resize(count);
-    std::uint32_t aboveCount = 0, belowCount = 0;
-    for (std::size_t f = 0; f < count; ++f) {
-      const std::uint32_t h = found_[f];
-      found_[aboveCount] = h;
-      below_[belowCount] = h;
-      aboveCount += h > i;
-      belowCount += h < i;
+    std::uint32_t above = 0;
+    for (std::uint32_t f = 0; f < count; ++f) {
+      below_[f - above] = found_[above] = found_[f];
+      above += found_[above] > i;
     }
-    std::sort(found_.begin(), found_.begin() + aboveCount);
-    makeRoom(i, aboveCount);
-    std::copy(found_.begin(), found_.begin() + aboveCount, partners_.begin() + balls_[i].start);
-    balls_[i].end += aboveCount;
-    for (std::uint32_t b = 0; b < belowCount; ++b) {
+    std::sort(found_.begin(), found_.begin() + above);
+    makeRoom(i, above);
+    std::copy(found_.begin(), found_.begin() + above, partners_.begin() + balls_[i].start);
+    balls_[i].end += above;
+    for (std::uint32_t b = 0; b < count - above; ++b) {
       enter(below_[b], i);
     }
   }
