@@ -4,18 +4,6 @@
 #include <cmath>
 #include <limits>
 
-// floor(v / cell width), clamped to 2^45 cells: far beyond any place a ball
-// can reach, and small enough that a cell coordinate is exact. Clamping only
-// ever brings cells closer together. Converting to an integer truncates toward
-// zero, so a negative fraction steps down by one, which costs less than a call
-// of std::floor. Only finite points are sorted or searched around.
-std::int64_t CellGrid::cellCoordinate(double v) const {
-  constexpr double farthestCell = 35184372088832.0;
-  const double scaled = std::clamp(v * inverseCellWidth_, -farthestCell, farthestCell);
-  const auto truncated = static_cast<std::int64_t>(scaled);
-  return truncated - (static_cast<double>(truncated) > scaled);
-}
-
 // Cell c's count goes to start_[c + 2]; the sums then leave start_[c + 1] at
 // the cell's beginning, and placing its entries moves that to its end, which is
 // where the next cell begins.

@@ -59,7 +59,17 @@ class CellGrid {
   }
 
  private:
-  std::int64_t cellCoordinate(double v) const;
+  // floor(v / cell width), clamped to 2^45 cells: far beyond any place a ball
+  // can reach, and small enough that a cell coordinate is exact. Clamping only
+  // ever brings cells closer together. Truncating toward zero and stepping a
+  // negative fraction down by one costs less than std::floor, which matters in
+  // a search. Only finite points are sorted or searched around.
+  std::int64_t cellCoordinate(double v) const {
+    constexpr double farthestCell = 35184372088832.0;
+    const double scaled = std::clamp(v * inverseCellWidth_, -farthestCell, farthestCell);
+    const auto truncated = static_cast<std::int64_t>(scaled);
+    return truncated - (static_cast<double>(truncated) > scaled);
+  }
 
   double inverseCellWidth_ = 1.0;
   int widthBits_ = 0;

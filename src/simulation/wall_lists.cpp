@@ -19,12 +19,12 @@ bool withinFarthest(const Vector2D& p) {
   return std::abs(p.x) <= farthest && std::abs(p.y) <= farthest;
 }
 
-double segmentDistance(const Vector2D& p, const Wall& wall) {
+double segmentDistanceSquared(const Vector2D& p, const Wall& wall) {
   const Vector2D d = wall.end - wall.start;
   const double lengthSquared = square(d.x) + square(d.y);
   double t = ((p.x - wall.start.x) * d.x + (p.y - wall.start.y) * d.y) / lengthSquared;
-  t = t > 0.0 ? std::min(t, 1.0) : 0.0;  // also a point wall's NaN
-  return std::sqrt(distanceSquared(p, wall.start + d * t));
+  t = std::max(0.0, std::min(t, 1.0));  // a point wall's NaN too, and with no jump
+  return distanceSquared(p, wall.start + d * t);
 }
 }  // namespace
 
@@ -74,17 +74,19 @@ void WallLists::remake(Listing& listing, const Ball& ball, const std::vector<Wal
   }
   const double radius = std::abs(static_cast<double>(ball.radius));
   const double margin = 1.0 + relativeSlack * std::max({std::abs(p.x), std::abs(p.y), wallScale_});
-  gap_.resize(walls.size());
-  double nearest = std::numeric_limits<double>::infinity();
+  squaredDistance_.resize(walls.size());  // squared: only the nearest needs a square root
+  double nearestSquared = std::numeric_limits<double>::infinity();
   for (std::uint32_t w = 0; w < walls.size(); ++w) {
-    gap_[w] = segmentDistance(p, wallsAtReference_[w]) - radius - margin;
+    squaredDistance_[w] = segmentDistanceSquared(p, wallsAtReference_[w]);
     if (!alwaysListed_[w]) {
-      nearest = std::min(nearest, gap_[w]);
+      nearestSquared = std::min(nearestSquared, squaredDistance_[w]);
     }
   }
+  const double nearest = std::sqrt(nearestSquared) - radius - margin;
   const double allowance = std::min(std::max(wallSkin, nearest / 2.0), farthest);
+  const double listedWithin = square(allowance + radius + margin);
   for (std::uint32_t w = 0; w < walls.size(); ++w) {
-    if (alwaysListed_[w] || !(gap_[w] > allowance)) {
+    if (alwaysListed_[w] || !(squaredDistance_[w] > listedWithin)) {
       if (listing.count < inlineWalls) {
         listing.walls[listing.count] = w;
       }

@@ -51,5 +51,5 @@ class WallLists {
   double wallScale_ = 0.0;
   double wallMove_ = 0.0;
   std::vector<Listing> listings_;
-  std::vector<double> gap_;
+  std::vector<double> squaredDistance_;
 };
