@@ -23,7 +23,7 @@ double segmentDistanceSquared(const Vector2D& p, const Wall& wall) {
   const Vector2D d = wall.end - wall.start;
   const double lengthSquared = square(d.x) + square(d.y);
   double t = ((p.x - wall.start.x) * d.x + (p.y - wall.start.y) * d.y) / lengthSquared;
-  t = std::max(0.0, std::min(t, 1.0));  // a point wall's NaN too, and with no jump
+  t = t > 0.0 ? std::min(t, 1.0) : 0.0;  // also a point wall's NaN
   return distanceSquared(p, wall.start + d * t);
 }
 }  // namespace
