@@ -94,19 +94,37 @@ TEST_F(Drawing, CrowdOfTheGameMatchesPlainCalls) {
     updateFrame();
   }
   EXPECT_EQ(difference(), "");
-  // The frame holds no pixel of the mask colour, which a copy to the window
-  // by draw_sprite would leave out.
+  // The whole frame as the window gets it. The walls and help texts lie over
+  // the balls: every pixel they ink alone is ink in the frame, also where a
+  // wall crosses a ball. The frame holds no pixel of the mask colour, which a
+  // copy to the window by draw_sprite would leave out.
+  BITMAP* window = create_bitmap_ex(8, 800, 600);
   BITMAP* frame = create_bitmap_ex(8, 800, 600);
-  clearBackBuffer(frame);
-  drawBalls(frame, discs);
-  drawWalls(frame);
-  drawHelpTexts(frame);
+  screen = window;
+  drawFrame(frame, discs);
+  screen = nullptr;
+  BITMAP* lines = blank(8);
+  drawWalls(lines);
+  drawHelpTexts(lines);
+  BITMAP* crowd = blank(8);
+  drawBalls(crowd, discs);
+  const int ink = makecol(0, 0, 0);
+  const int white = makecol(255, 255, 255);
+  int inkOverFills = 0;
   for (int y = 0; y < frame->h; ++y) {
     for (int x = 0; x < frame->w; ++x) {
-      ASSERT_NE(getpixel(frame, x, y), bitmap_mask_color(frame)) << x << ", " << y;
+      const int shown = getpixel(window, x, y);
+      ASSERT_NE(shown, bitmap_mask_color(frame)) << x << ", " << y;
+      if (getpixel(lines, x, y) == ink) {
+        ASSERT_EQ(shown, ink) << "a ball hides a wall or text at " << x << ", " << y;
+        inkOverFills += getpixel(crowd, x, y) != white && getpixel(crowd, x, y) != ink;
+      }
     }
   }
-  destroy_bitmap(frame);
+  EXPECT_GT(inkOverFills, 100) << "too few walls cross the balls to tell the order";
+  for (BITMAP* bitmap : {window, frame, lines, crowd}) {
+    destroy_bitmap(bitmap);
+  }
 }
 
 // Discs of the game's radii cut by each edge of the window, just showing or
@@ -180,7 +198,17 @@ TEST_F(Drawing, ImagesAreMadeOnceAndMaskColoursDrawPlainly) {
   circle(plain, 100, 100, 12, 7);
   circlefill(plain, 300, 100, 12, 7);
   circle(plain, 300, 100, 12, mask);
+  // A disc that differs from another in its radius, fill or ink alone has an
+  // image of its own.
+  const int looks[][3] = {{12, 7, 9}, {13, 7, 9}, {12, 8, 9}, {12, 7, 10}};
+  for (int i = 0; i < 4; ++i) {
+    const int x = 100 + 150 * i, radius = looks[i][0], fill = looks[i][1], ink = looks[i][2];
+    discs.draw(program, x, 300, radius, fill, ink);
+    circlefill(plain, x, 300, radius, fill);
+    circle(plain, x, 300, radius, ink);
+  }
   EXPECT_EQ(firstDifference(program, plain), "");
+  EXPECT_EQ(discs.imageCount(), 7u);
   destroy_bitmap(program);
   destroy_bitmap(plain);
 }
