@@ -32,8 +32,9 @@ TEST_F(BallContact, PushesOnlyThePushedBallAwayFromTheOther) {
     resolveBallCollision(a, b);
     EXPECT_NEAR(balls[a].velocity.x, c.expected.x, 1e-15) << c.b.x;
     EXPECT_NEAR(balls[a].velocity.y, c.expected.y, 1e-15) << c.b.x;
-    EXPECT_TRUE(balls[b].velocity.x == 0 && balls[a].position.x == c.a.x &&
-                balls[b].position.x == c.b.x);
+    EXPECT_PRED_FORMAT2(sameVector, balls[b].velocity, Vector2D());
+    EXPECT_PRED_FORMAT2(sameVector, balls[a].position, c.a);
+    EXPECT_PRED_FORMAT2(sameVector, balls[b].position, c.b);
   }
 }
 
@@ -88,7 +89,7 @@ TEST_F(WallContact, PushesAlongTheL1NormalisedOffsetFromTheNearestPoint) {
         resolveWallCollisions(0);
         EXPECT_NEAR(balls[0].velocity.x, c.expected.x, 1e-12) << c.name << reversed;
         EXPECT_NEAR(balls[0].velocity.y, c.expected.y, 1e-12) << c.name << reversed;
-        EXPECT_EQ(balls[0].position.x, c.centre.x) << c.name;
+        EXPECT_PRED_FORMAT2(sameVector, balls[0].position, c.centre) << c.name;
       }
     }
   }

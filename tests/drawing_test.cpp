@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <random>
 #include <sstream>
 #include <string>
@@ -15,6 +16,23 @@
 #include "app/scene.h"
 #include "simulation/simulation.h"
 #include "support/world_fixture.h"
+
+// While set, every allocation fails, as when memory runs out.
+static bool allocationsFail = false;
+
+void* operator new(std::size_t size) {
+  void* memory = allocationsFail ? nullptr : std::malloc(size == 0 ? 1 : size);
+  if (memory == nullptr) {
+    throw std::bad_alloc();
+  }
+  return memory;
+}
+void operator delete(void* memory) noexcept {
+  std::free(memory);
+}
+void operator delete(void* memory, std::size_t) noexcept {
+  std::free(memory);
+}
 
 namespace {
 
@@ -181,8 +199,8 @@ TEST_F(Drawing, LargeNegativeRadiiAtTheEdgesDrawNothing) {
 }
 
 // Images are made once and then found: drawing the same discs again makes
-// none. A fill or ink of the mask colour cannot live in an image and is drawn
-// plainly, as circlefill and circle draw it.
+// none, and a disc differing in one of radius, fill or ink alone gets its own. A fill or ink of the
+// mask colour cannot live in an image and is drawn plainly, as circlefill and circle draw it.
 TEST_F(Drawing, ImagesAreMadeOnceAndMaskColoursDrawPlainly) {
   buildScene();
   for (int pass = 0; pass < 3; ++pass) {
@@ -198,8 +216,6 @@ TEST_F(Drawing, ImagesAreMadeOnceAndMaskColoursDrawPlainly) {
   circle(plain, 100, 100, 12, 7);
   circlefill(plain, 300, 100, 12, 7);
   circle(plain, 300, 100, 12, mask);
-  // A disc that differs from another in its radius, fill or ink alone has an
-  // image of its own.
   const int looks[][3] = {{12, 7, 9}, {13, 7, 9}, {12, 8, 9}, {12, 7, 10}};
   for (int i = 0; i < 4; ++i) {
     const int x = 100 + 150 * i, radius = looks[i][0], fill = looks[i][1], ink = looks[i][2];
@@ -207,6 +223,12 @@ TEST_F(Drawing, ImagesAreMadeOnceAndMaskColoursDrawPlainly) {
     circlefill(plain, x, 300, radius, fill);
     circle(plain, x, 300, radius, ink);
   }
+  // With no memory left for an image, the plain calls draw the disc.
+  allocationsFail = true;
+  discs.draw(program, 400, 500, 20, 7, 9);
+  allocationsFail = false;
+  circlefill(plain, 400, 500, 20, 7);
+  circle(plain, 400, 500, 20, 9);
   EXPECT_EQ(firstDifference(program, plain), "");
   EXPECT_EQ(discs.imageCount(), 7u);
   destroy_bitmap(program);

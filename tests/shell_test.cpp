@@ -25,7 +25,7 @@ TEST_F(Shell, SceneHoldsItsWallsAndBalls) {
   }
   for (const Ball& b : balls) {
     scene.insert(scene.end(), {b.position.x, b.position.y, b.mass, double(b.radius)});
-    EXPECT_EQ(b.velocity.x + b.velocity.y, 0.0);
+    EXPECT_PRED_FORMAT2(sameVector, b.velocity, Vector2D());
   }
   EXPECT_EQ(scene, expected);
 }
@@ -33,9 +33,9 @@ TEST_F(Shell, SceneHoldsItsWallsAndBalls) {
 // Each held key sets its component; Right is tested after Left and wins.
 TEST_F(Shell, ArrowKeysSetThrustComponents) {
   applyArrowKeys(false, true, true);
-  EXPECT_EQ(std::vector<double>({thrust.x, thrust.y}), std::vector<double>({0.07, 0}));
+  EXPECT_PRED_FORMAT2(sameVector, thrust, Vector2D(0.07, 0));
   applyArrowKeys(true, true, false);
-  EXPECT_EQ(std::vector<double>({thrust.x, thrust.y}), std::vector<double>({-0.07, -0.07}));
+  EXPECT_PRED_FORMAT2(sameVector, thrust, Vector2D(-0.07, -0.07));
 }
 
 // Passes of the main loop: buttons (bit 1 left, bit 2 right) and pointer. A
@@ -50,7 +50,7 @@ TEST_F(Shell, EachPressAddsOneBallAtThePointer) {
   std::vector<double> added;
   for (const Ball& b : balls) {
     added.insert(added.end(), {b.position.x, b.position.y, double(b.radius), b.mass});
-    EXPECT_EQ(b.velocity.x + b.velocity.y, 0.0);
+    EXPECT_PRED_FORMAT2(sameVector, b.velocity, Vector2D());
   }
   EXPECT_EQ(added, std::vector<double>(
                        {40, 50, 12, 5, 41, 51, 12, 5, 7, 8, 12, 5, 7, 8, 6, 1, 6, 5, 6, 1}));
@@ -75,8 +75,11 @@ TEST_F(Shell, DiscCentresTruncateTowardZeroWhenTheDiscCanShow) {
     int x = -1, y = -1;
     const bool shows =
         discPixelCentre(Ball(Vector2D(c[0], c[1]), Vector2D(), 16, 1.0), 800, 600, x, y);
-    EXPECT_TRUE(shows == (c[2] == 1) && (!shows || (x == c[3] && y == c[4])))
-        << c[0] << ", " << c[1];
+    EXPECT_EQ(shows, c[2] == 1) << c[0] << ", " << c[1];
+    if (shows) {
+      EXPECT_EQ(x, c[3]) << c[0];
+      EXPECT_EQ(y, c[4]) << c[1];
+    }
   }
 }
 

@@ -1,6 +1,8 @@
 #include "app/disc_images.h"
 
 #include <cstring>
+#include <memory>
+#include <new>
 
 namespace {
 int bytesPerPixel(int depth) {
@@ -26,35 +28,39 @@ const DiscImages::Image* DiscImages::image(int radius, int fill, int ink, int de
   // A negative radius draws a small cross within the same square as its size.
   const int reach = radius < 0 ? -radius : radius;
   const int size = 2 * reach + 1;
-  BITMAP* canvas = create_bitmap_ex(depth, size, size);
-  if (canvas == nullptr) {
+  const std::unique_ptr<BITMAP, void (*)(BITMAP*)> canvas(create_bitmap_ex(depth, size, size),
+                                                          destroy_bitmap);
+  if (!canvas) {
     return nullptr;
   }
-  const int mask = bitmap_mask_color(canvas);
-  clear_to_color(canvas, mask);
-  circlefill(canvas, reach, reach, radius, fill);
-  circle(canvas, reach, reach, radius, ink);
-  Image made{radius, fill, ink, depth, {}, {}};
-  const int bytes = bytesPerPixel(depth);
-  for (int y = 0; y < size; ++y) {
-    int x = 0;
-    while (x < size) {
-      while (x < size && getpixel(canvas, x, y) == mask) {
-        ++x;
-      }
-      const int start = x;
-      while (x < size && getpixel(canvas, x, y) != mask) {
-        ++x;
-      }
-      if (x > start) {
-        made.runs.push_back(Run{start - reach, y - reach, x - start, made.pixels.size()});
-        const unsigned char* row = canvas->line[y];
-        made.pixels.insert(made.pixels.end(), row + start * bytes, row + x * bytes);
+  const int mask = bitmap_mask_color(canvas.get());
+  clear_to_color(canvas.get(), mask);
+  circlefill(canvas.get(), reach, reach, radius, fill);
+  circle(canvas.get(), reach, reach, radius, ink);
+  try {
+    Image made{radius, fill, ink, depth, {}, {}};
+    const int bytes = bytesPerPixel(depth);
+    for (int y = 0; y < size; ++y) {
+      int x = 0;
+      while (x < size) {
+        while (x < size && getpixel(canvas.get(), x, y) == mask) {
+          ++x;
+        }
+        const int start = x;
+        while (x < size && getpixel(canvas.get(), x, y) != mask) {
+          ++x;
+        }
+        if (x > start) {
+          made.runs.push_back(Run{start - reach, y - reach, x - start, made.pixels.size()});
+          const unsigned char* row = canvas->line[y];
+          made.pixels.insert(made.pixels.end(), row + start * bytes, row + x * bytes);
+        }
       }
     }
+    images_.push_back(std::move(made));
+  } catch (const std::bad_alloc&) {
+    return nullptr;
   }
-  destroy_bitmap(canvas);
-  images_.push_back(std::move(made));
   return &images_.back();
 }
 

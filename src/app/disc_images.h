@@ -17,9 +17,10 @@
 //
 // Radii beyond the largest image, a fill or ink of the mask colour (which marks
 // what an image does not cover), and bitmaps not in memory are drawn with the
-// plain calls. A negative radius draws a cross, which those calls can write
-// outside the bitmap: down to -largestImageRadius an image draws it clipped;
-// beyond, the plain calls draw it only where it lies wholly inside the bitmap.
+// plain calls, as is a disc when no memory is left for its image. A negative
+// radius draws a cross, which those calls can write outside the bitmap: down to
+// -largestImageRadius an image draws it clipped; beyond, the plain calls draw
+// it only where it lies wholly inside the bitmap.
 class DiscImages {
  public:
   // The same pixels as circlefill(target, x, y, radius, fill) followed by
