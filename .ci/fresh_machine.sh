@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Runs each command of the README on a fresh Debian 12 of its own, as a
+# newcomer meets it: a minimal chroot with only make and git, made from this
+# machine's package sources, the project cloned into it, the command run as
+# root. `plain` is a packager's configure and build with the build
+# dependencies alone. It takes minutes, so it is not part of make test.
+#
+# Usage (as root): .ci/fresh_machine.sh [run|test|package|bench|screenshot|plain ...]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+commands=("$@")
+[ ${#commands[@]} -gt 0 ] || commands=(run test package bench screenshot plain)
+
+# What this check itself needs on the machine that runs it.
+need=()
+for package in mmdebstrap xvfb python3-xlib; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' || need+=("$package")
+done
+if [ ${#need[@]} -gt 0 ]; then
+  apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${need[@]}" >/dev/null
+fi
+
+work=$(mktemp -d /tmp/brivolt-fresh.XXXXXX)
+root=""
+server=""
+cleanup() {
+  [ -z "$server" ] || kill "$server" 2>/dev/null || true
+  if [ -n "$root" ]; then
+    for mount in tmp/.X11-unix sys dev proc; do
+      mountpoint -q "$root/$mount" && umount -l "$root/$mount"
+    done
+  fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A private X server for `make run`, whose window is ended with Escape as a
+# user would, once it shows.
+mkfifo "$work/display"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+server=$!
+read -r -t 10 number <"$work/display"
+display=":$number"
+
+escape_when_shown() {
+  DISPLAY=$display /usr/bin/python3 - <<'PYTHON'
+import time
+from Xlib import X, XK, display, error
+from Xlib.ext import xtest
+d = display.Display()
+def titled(window):
+    try:
+        return window.get_wm_name() == "Tessmar's Brivolt"
+    except error.XError:
+        return False
+deadline = time.monotonic() + 900  # the first build installs packages
+while not (found := [w for w in d.screen().root.query_tree().children if titled(w)]):
+    assert time.monotonic() < deadline, "no window"
+    time.sleep(0.5)
+time.sleep(1)
+found[0].set_input_focus(X.RevertToParent, X.CurrentTime)
+for event in (X.KeyPress, X.KeyRelease):
+    xtest.fake_input(d, event, d.keysym_to_keycode(XK.string_to_keysym("Escape")))
+    d.sync()
+    time.sleep(0.3)
+PYTHON
+}
+
+in_chroot() {
+  chroot "$root" env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root "$@"
+}
+
+failed=0
+for command in "${commands[@]}"; do
+  root="$work/$command"
+  mmdebstrap --quiet --variant=minbase --include=make,git \
+    --aptopt='Acquire::Check-Valid-Until "false"' bookworm "$root" /etc/apt/sources.list.d/debian.sources
+  mount -t proc proc "$root/proc"
+  mount --rbind /dev "$root/dev"
+  mount --rbind /sys "$root/sys"
+  mkdir -p "$root/tmp/.X11-unix"
+  mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
+  git clone -q . "$root/root/brivolt"
+  name="make $command"
+  case "$command" in
+    plain) name="cmake -S . -B build && cmake --build build" line="apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq
+                 cmake g++ make pkg-config liballegro4-dev libx11-dev librsvg2-bin >/dev/null &&
+                 cmake -S . -B build && cmake --build build -j$(nproc)" ;;
+    screenshot) line="make screenshot && file docs/brivolt.png | grep -q 'PNG image data, 800 x 600'" ;;
+    *) line="make $command" ;;
+  esac
+  start=$(date +%s)
+  status=0
+  if [ "$command" = run ]; then
+    escape_when_shown &
+    escaper=$!
+    in_chroot DISPLAY="$display" sh -c "cd /root/brivolt && $line" >"$work/$command.log" 2>&1 ||
+      status=$?
+    wait "$escaper" || status=$?
+  else
+    in_chroot sh -c "cd /root/brivolt && $line" >"$work/$command.log" 2>&1 || status=$?
+  fi
+  echo "fresh machine: $name: status $status in $(($(date +%s) - start)) s"
+  [ "$status" -eq 0 ] || { failed=1; tail -20 "$work/$command.log"; }
+  for mount in tmp/.X11-unix sys dev proc; do
+    umount -l "$root/$mount"
+  done
+  rm -rf "$root"
+  root=""
+done
+exit "$failed"
