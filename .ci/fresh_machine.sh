@@ -83,9 +83,10 @@ for command in "${commands[@]}"; do
   git clone -q . "$root/root/brivolt"
   name="make $command"
   case "$command" in
-    plain) name="cmake -S . -B build && cmake --build build" line="apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq
-                 cmake g++ make pkg-config liballegro4-dev libx11-dev librsvg2-bin >/dev/null &&
-                 cmake -S . -B build && cmake --build build -j$(nproc)" ;;
+    plain) name="cmake -S . -B build && cmake --build build" 
+      line="apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq"
+      line+=" cmake g++ make pkg-config liballegro4-dev libx11-dev librsvg2-bin >/dev/null"
+      line+=" && cmake -S . -B build && cmake --build build -j$(nproc)" ;;
     screenshot) line="make screenshot && file docs/brivolt.png | grep -q 'PNG image data, 800 x 600'" ;;
     *) line="make $command" ;;
   esac
