@@ -3,7 +3,8 @@
 # newcomer meets it: a minimal chroot with only make and git, made from this
 # machine's package sources, the project cloned into it, the command run as
 # root. `plain` is a packager's configure and build with the build
-# dependencies alone. It takes minutes, so it is not part of make test.
+# dependencies alone. It takes minutes, so it is not part of make test. Each
+# command's output is kept in /tmp/brivolt-fresh-COMMAND.log.
 #
 # Usage (as root): .ci/fresh_machine.sh [run|test|package|bench|screenshot|plain ...]
 set -euo pipefail
@@ -95,14 +96,14 @@ for command in "${commands[@]}"; do
   if [ "$command" = run ]; then
     escape_when_shown &
     escaper=$!
-    in_chroot DISPLAY="$display" sh -c "cd /root/brivolt && $line" >"$work/$command.log" 2>&1 ||
+    in_chroot DISPLAY="$display" sh -c "cd /root/brivolt && $line" >"/tmp/brivolt-fresh-$command.log" 2>&1 ||
       status=$?
     wait "$escaper" || status=$?
   else
-    in_chroot sh -c "cd /root/brivolt && $line" >"$work/$command.log" 2>&1 || status=$?
+    in_chroot sh -c "cd /root/brivolt && $line" >"/tmp/brivolt-fresh-$command.log" 2>&1 || status=$?
   fi
   echo "fresh machine: $name: status $status in $(($(date +%s) - start)) s"
-  [ "$status" -eq 0 ] || { failed=1; tail -20 "$work/$command.log"; }
+  [ "$status" -eq 0 ] || { failed=1; tail -20 "/tmp/brivolt-fresh-$command.log"; }
   for mount in tmp/.X11-unix sys dev proc; do
     umount -l "$root/$mount"
   done
