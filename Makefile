@@ -16,7 +16,9 @@ TEST_PACKAGES := $(PACKAGE_PACKAGES) libgtest-dev xvfb python3-pytest python3-py
 BENCH_PACKAGES := $(PACKAGE_PACKAGES) libbenchmark-dev python3-matplotlib xvfb xauth
 SCREENSHOT_PACKAGES := $(PACKAGE_PACKAGES) xvfb python3-pytest python3-xlib python3-numpy python3-scipy
 
-.PHONY: run test package bench screenshot build clean
+CROSS_ARCHS := arm64 armhf i386 ppc64el s390x
+
+.PHONY: run test package bench screenshot cross build clean
 
 # Installs whichever of the given Debian packages are missing (needs root).
 define ensure_packages
@@ -73,9 +75,15 @@ bench:
 	xvfb-run -a -s "-screen 0 1024x768x24" ./$(BENCH_BUILD)/bench/brivolt_whole_frame $(BENCH_BUILD)/whole_frame.csv
 	/usr/bin/python3 bench/whole_frame_plot.py docs/whole_frame.png $(BENCH_BUILD)/whole_frame.csv
 
+# For each of CROSS_ARCHS: the game, its tests and its package cross-built,
+# every test run under qemu-user; then the long game's worlds compared.
+cross:
+	$(call ensure_packages,$(TEST_PACKAGES) qemu-user clang)
+	.ci/cross.sh $(CROSS_ARCHS)
+
 screenshot: build
 	$(call ensure_packages,$(SCREENSHOT_PACKAGES))
 	/usr/bin/python3 docs/take_screenshot.py $(BUILD)/brivolt docs/brivolt.png
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(PACKAGE_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(PACKAGE_BUILD) $(BENCH_BUILD) build-cross

@@ -6,11 +6,11 @@
 # dependencies alone. It takes minutes, so it is not part of make test. Each
 # command's output is kept in /tmp/brivolt-fresh-COMMAND.log.
 #
-# Usage (as root): .ci/fresh_machine.sh [run|test|package|bench|screenshot|plain ...]
+# Usage (as root): .ci/fresh_machine.sh [run|test|package|bench|screenshot|cross|plain ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
 commands=("$@")
-[ ${#commands[@]} -gt 0 ] || commands=(run test package bench screenshot plain)
+[ ${#commands[@]} -gt 0 ] || commands=(run test package bench screenshot cross plain)
 
 # What this check itself needs on the machine that runs it.
 need=()
@@ -79,8 +79,6 @@ for command in "${commands[@]}"; do
   mount -t proc proc "$root/proc"
   mount --rbind /dev "$root/dev"
   mount --rbind /sys "$root/sys"
-  mkdir -p "$root/tmp/.X11-unix"
-  mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
   git clone -q . "$root/root/brivolt"
   name="make $command"
   case "$command" in
@@ -94,6 +92,10 @@ for command in "${commands[@]}"; do
   start=$(date +%s)
   status=0
   if [ "$command" = run ]; then
+    # Only this command sees the X server here: the tests start their own, and
+    # one on the same display number would take over its socket.
+    mkdir -p "$root/tmp/.X11-unix"
+    mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
     escape_when_shown &
     escaper=$!
     in_chroot DISPLAY="$display" sh -c "cd /root/brivolt && $line" >"/tmp/brivolt-fresh-$command.log" 2>&1 ||
@@ -105,7 +107,7 @@ for command in "${commands[@]}"; do
   echo "fresh machine: $name: status $status in $(($(date +%s) - start)) s"
   [ "$status" -eq 0 ] || { failed=1; tail -20 "/tmp/brivolt-fresh-$command.log"; }
   for mount in tmp/.X11-unix sys dev proc; do
-    umount -l "$root/$mount"
+    ! mountpoint -q "$root/$mount" || umount -l "$root/$mount"
   done
   rm -rf "$root"
   root=""

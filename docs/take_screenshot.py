@@ -13,7 +13,7 @@ import zlib
 sys.path.insert(
     0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "window")
 )
-os.environ["BRIVOLT"] = sys.argv[1]
+os.environ["BRIVOLT"] = sys.argv[1]  # the command, with an emulator if it needs one
 import conftest  # noqa: E402
 
 

@@ -108,7 +108,7 @@ std::size_t BallLists::collect(const Entry& own, std::size_t count, Keep keep) {
     std::uint32_t* out = found_.data() + count;
     for (const Entry* e = begin; e != end; ++e) {
       *out = e->index;
-      out += listed(own, *e) & keep(*e);
+      out += static_cast<unsigned>(listed(own, *e)) & static_cast<unsigned>(keep(*e));
     }
     count = static_cast<std::size_t>(out - found_.data());
   });

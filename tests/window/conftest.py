@@ -2,6 +2,7 @@
 
 import contextlib
 import os
+import shlex
 import subprocess
 import tempfile
 import time
@@ -13,7 +14,8 @@ from Xlib import X, XK, display, error, protocol
 from Xlib.ext import xtest
 
 TITLE = "Tessmar's Brivolt"
-PROGRAM = os.environ.get("BRIVOLT", "brivolt")
+# The program, with the emulator it runs under when built for another machine.
+PROGRAM = shlex.split(os.environ.get("BRIVOLT", "brivolt"))
 WHITE, BLACK, RED, BLUE = (255, 255, 255), (0, 0, 0), (255, 0, 0), (0, 0, 255)
 WINDOW_WAIT = 5  # seconds; the sanitizer build shows its window in about one
 
@@ -47,7 +49,7 @@ class Sandbox:
     """The program, its window, and an X connection of our own to drive and see it.
     Whatever goes wrong while it starts, the program is ended before the error leaves."""
 
-    def __init__(self, name, command=(PROGRAM,), wait=WINDOW_WAIT):
+    def __init__(self, name, command=PROGRAM, wait=WINDOW_WAIT):
         self.errors = tempfile.TemporaryFile("w+")  # a file, so the program never blocks on it
         env = dict(os.environ, DISPLAY=name)
         self.process = subprocess.Popen(command, env=env, stderr=self.errors, text=True)
@@ -103,6 +105,19 @@ class Sandbox:
         image = self.window.get_image(0, 0, size.width, size.height, X.ZPixmap, 0xFFFFFFFF)
         return np.frombuffer(image.data, np.uint8).reshape(size.height, size.width, 4)[..., 2::-1]
 
+    def settle(self, seconds=30):
+        """Waits for the red ball to rest: the game counts frames, not seconds, and
+        under an emulator it runs far fewer of them."""
+        deadline, last = time.monotonic() + seconds, None
+        while True:
+            time.sleep(0.25)
+            now = max(discs(self.pixels(), RED), default=(0, None))[1]
+            if None not in (now, last) and abs(now[0] - last[0]) + abs(now[1] - last[1]) < 1:
+                return
+            if time.monotonic() > deadline:
+                pytest.fail(f"the red ball still moves after {seconds} s")
+            last = now
+
     def move(self, x, y):
         self.pointer = (x, y)
         spot = self.root.translate_coords(self.window, x, y)
@@ -138,7 +153,7 @@ class Sandbox:
 def sandbox(x_display):
     with Sandbox(x_display) as running:
         running.move(500, 250)
-        time.sleep(1.5)  # the four balls fall into the bottom corners
+        running.settle()  # the four balls fall into the bottom corners
         yield running
 
 

@@ -66,7 +66,7 @@ def test_arrow_keys_push_the_red_ball(sandbox):
     _, resting = red_x_y(sandbox)
     sandbox.key("Up", seconds=0.5)
     assert red_x_y(sandbox)[1] < resting - 100
-    time.sleep(1.5)
+    sandbox.settle()
     start, _ = red_x_y(sandbox)
     sandbox.key("Left", seconds=0.3)
     left, _ = red_x_y(sandbox)
@@ -77,7 +77,7 @@ def test_arrow_keys_push_the_red_ball(sandbox):
 
 def test_without_a_display_it_says_why_and_fails():
     env = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
-    result = subprocess.run([PROGRAM], env=env, capture_output=True, text=True, timeout=30)
+    result = subprocess.run(PROGRAM, env=env, capture_output=True, text=True, timeout=30)
     assert result.returncode == 1
     assert len(result.stderr.splitlines()) == 1 and result.stderr.startswith("brivolt: ")
 
