@@ -176,8 +176,9 @@ TEST_F(Drawing, EveryRadiusMatchesPlainCalls) {
 }
 
 // Images are made once and then found: drawing the same discs again makes
-// none, and a disc differing in one of radius, fill or ink alone gets its own. A fill or ink of the
-// mask colour cannot live in an image and is drawn plainly, as circlefill and circle draw it.
+// none, and a disc differing in one of radius, fill or ink alone gets its own.
+// A fill or ink of the mask colour cannot live in an image, and nor can a disc
+// when no memory is left: the plain calls draw them.
 TEST_F(Drawing, ImagesAreMadeOnceAndMaskColoursDrawPlainly) {
   buildScene();
   for (int pass = 0; pass < 3; ++pass) {
@@ -187,25 +188,16 @@ TEST_F(Drawing, ImagesAreMadeOnceAndMaskColoursDrawPlainly) {
   BITMAP* program = blank(8);
   BITMAP* plain = blank(8);
   const int mask = bitmap_mask_color(plain);
-  discs.draw(program, 100, 100, 12, mask, 7);
-  discs.draw(program, 300, 100, 12, 7, mask);
-  circlefill(plain, 100, 100, 12, mask);
-  circle(plain, 100, 100, 12, 7);
-  circlefill(plain, 300, 100, 12, 7);
-  circle(plain, 300, 100, 12, mask);
-  const int looks[][3] = {{12, 7, 9}, {13, 7, 9}, {12, 8, 9}, {12, 7, 10}};
-  for (int i = 0; i < 4; ++i) {
-    const int x = 100 + 150 * i, radius = looks[i][0], fill = looks[i][1], ink = looks[i][2];
+  const int looks[][3] = {{12, mask, 7}, {12, 7, mask}, {12, 7, 9}, {13, 7, 9},
+                          {12, 8, 9},    {12, 7, 10},   {20, 7, 9}};
+  for (int i = 0; i < 7; ++i) {
+    const int x = 60 + 110 * i, radius = looks[i][0], fill = looks[i][1], ink = looks[i][2];
+    allocationsFail = i == 6;
     discs.draw(program, x, 300, radius, fill, ink);
+    allocationsFail = false;
     circlefill(plain, x, 300, radius, fill);
     circle(plain, x, 300, radius, ink);
   }
-  // With no memory left for an image, the plain calls draw the disc.
-  allocationsFail = true;
-  discs.draw(program, 400, 500, 20, 7, 9);
-  allocationsFail = false;
-  circlefill(plain, 400, 500, 20, 7);
-  circle(plain, 400, 500, 20, 9);
   EXPECT_EQ(firstDifference(program, plain), "");
   EXPECT_EQ(discs.imageCount(), 7u);
   destroy_bitmap(program);

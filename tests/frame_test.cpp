@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <random>
@@ -108,15 +111,38 @@ TEST_F(ContactSearch, SpokesSweepIntoBallsAtRest) {
   expectSameRun(300, [](int) {});
 }
 
+// FNV-1a over the bits of doubles, taken as values so that byte order does not count.
+std::uint64_t hashed(std::uint64_t hash, double v) {
+  std::uint64_t bits = 0;
+  std::memcpy(&bits, &v, sizeof bits);
+  return (hash ^ bits) * 1099511628211u;
+}
+constexpr std::uint64_t noHash = 14695981039346656037u;
+
 // The game users end up in: a ball dropped at every pass at a random point of
-// the window, big and small in turn, until the arena is packed.
+// the window, big and small in turn, until the arena is packed. It prints the
+// world's hash at each check, and one of the C library's sine and cosine: two
+// machines whose sine and cosine agree must print the same worlds.
 TEST_F(ContactSearch, LongGameMatches) {
+  std::uint64_t libm = noHash;
+  for (std::uint32_t k = 0; k < (1u << 19); ++k) {
+    const double angle = std::ldexp(k, -16);  // exact, so the same on every machine
+    libm = hashed(hashed(libm, std::sin(angle)), std::cos(angle));
+  }
+  std::printf("sin and cos %016llx\n", static_cast<unsigned long long>(libm));
   buildScene();
   for (int frame = 0; frame < 2000; ++frame) {
     applyMouseButtons(frame % 2 + 1, static_cast<int>(uniform(0, 800)),
                       static_cast<int>(uniform(0, 600)));
     if (frame % 400 == 399) {
       expectSameRun(2, [](int) {});
+      std::uint64_t world = noHash;
+      for (const Ball& b : balls) {
+        world = hashed(hashed(hashed(hashed(world, b.position.x), b.position.y), b.velocity.x),
+                       b.velocity.y);
+      }
+      std::printf("world after frame %d: %016llx\n", frame + 1,
+                  static_cast<unsigned long long>(world));
     } else {
       updateFrame();
     }
