@@ -38,7 +38,7 @@ trap cleanup EXIT
 # A private X server for `make run`, whose window is ended with Escape as a
 # user would, once it shows.
 mkfifo "$work/display"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" 2>/dev/null &
 server=$!
 read -r -t 10 number <"$work/display"
 display=":$number"

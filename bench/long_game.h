@@ -14,7 +14,8 @@ class LongGame {
   void input() {
     const bool press = pass_ % 2 == 0;
     const int button = (pass_ / 2) % 2 == 0 ? 1 : 2;
-    applyMouseButtons(press ? button : 0, coordinate(799), coordinate(599));
+    const int x = coordinate(799);  // drawn before y, whatever order a compiler takes arguments in
+    applyMouseButtons(press ? button : 0, x, coordinate(599));
     const long key = (pass_ / 10) % 13;
     applyArrowKeys(key == 0, key == 4, key == 8);
     ++pass_;

@@ -25,7 +25,10 @@ def xvfb():
     """A private Xvfb on a display number that the server picks itself."""
     read, write = os.pipe()
     server = subprocess.Popen(
-        ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp"],
+        # -noreset: the server would otherwise reset when its last client leaves,
+        # and reset the connection of a test that starts at that moment.
+        ["Xvfb", "-displayfd", str(write), "-screen", "0", "1024x768x24", "-nolisten", "tcp",
+         "-noreset"],
         pass_fds=[write],
         stderr=subprocess.DEVNULL,
     )
