@@ -120,8 +120,7 @@ TEST_F(Drawing, CrowdOfTheGameMatchesPlainCalls) {
   drawHelpTexts(lines);
   BITMAP* crowd = blank(8);
   drawBalls(crowd, discs);
-  const int ink = makecol(0, 0, 0);
-  const int white = makecol(255, 255, 255);
+  const int ink = makecol(0, 0, 0), white = makecol(255, 255, 255);
   int inkOverFills = 0;
   for (int y = 0; y < frame->h; ++y) {
     for (int x = 0; x < frame->w; ++x) {

@@ -111,15 +111,11 @@ class Sandbox:
     def settle(self, seconds=30):
         """Waits for the red ball to rest: the game counts frames, not seconds, and
         under an emulator it runs far fewer of them."""
-        deadline, last = time.monotonic() + seconds, None
-        while True:
+        deadline, last, now = time.monotonic() + seconds, None, None
+        while last is None or abs(now[0] - last[0]) + abs(now[1] - last[1]) >= 1:
+            assert time.monotonic() < deadline, f"the red ball still moves after {seconds} s"
             time.sleep(0.25)
-            now = max(discs(self.pixels(), RED), default=(0, None))[1]
-            if None not in (now, last) and abs(now[0] - last[0]) + abs(now[1] - last[1]) < 1:
-                return
-            if time.monotonic() > deadline:
-                pytest.fail(f"the red ball still moves after {seconds} s")
-            last = now
+            last, now = now, max(discs(self.pixels(), RED))[1]
 
     def move(self, x, y):
         self.pointer = (x, y)
@@ -127,15 +123,21 @@ class Sandbox:
         xtest.fake_input(self.display, X.MotionNotify, x=spot.x, y=spot.y)
         self.display.sync()
 
-    def hold(self, press, detail, seconds=0.1):
-        """The program reads input state once a frame, not events: hold for some frames."""
-        for event, pause in ((press, seconds), (press + 1, 0)):  # then the matching release
-            xtest.fake_input(self.display, event, detail)
-            self.display.sync()
-            time.sleep(pause)
+    def hold(self, press, detail, seconds=0.1, until=None):
+        """The program reads input state once a frame, not events: holds for some
+        frames, or until until() holds, for at most the seconds given; says which."""
+        xtest.fake_input(self.display, press, detail)
+        self.display.sync()
+        deadline, done = time.monotonic() + seconds, False
+        while time.monotonic() < deadline and not (done := bool(until and until())):
+            time.sleep(0.02)
+        xtest.fake_input(self.display, press + 1, detail)  # the matching release
+        self.display.sync()
+        return done
 
-    def key(self, name, seconds=0.1):
-        self.hold(X.KeyPress, self.display.keysym_to_keycode(XK.string_to_keysym(name)), seconds)
+    def key(self, name, seconds=0.1, until=None):
+        keycode = self.display.keysym_to_keycode(XK.string_to_keysym(name))
+        return self.hold(X.KeyPress, keycode, seconds, until)
 
     def click(self, button, x, y, seconds=0.1):
         self.move(x, y)
