@@ -65,15 +65,18 @@ for arch in "${archs[@]}"; do
   runs+=("$arch=cat $build/ctest.log")
 done
 
-# This machine: g++ and clang++, and the C library's sine and cosine without FMA.
+# This machine: the unit tests built with g++ and with clang++, and the C
+# library's sine and cosine without FMA.
 long_game=(tests/brivolt_unit_tests --gtest_filter=ContactSearch.LongGameMatches)
 for cxx in g++ clang++; do
   cmake -S . -B "build-cross/amd64-$cxx" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=Release \
     -DBRIVOLT_WINDOW=OFF -DBUILD_TESTING=ON -DBRIVOLT_ALL_TESTS=ON >/dev/null
   cmake --build "build-cross/amd64-$cxx" -j"$jobs" --target brivolt_unit_tests >/dev/null
+  "build-cross/amd64-$cxx/tests/brivolt_unit_tests" >"build-cross/amd64-$cxx/unit.log" 2>&1 ||
+    { echo "amd64, $cxx: unit tests FAILED"; grep -A5 Failure "build-cross/amd64-$cxx/unit.log"; failed=1; }
 done
-runs=("amd64=build-cross/amd64-g++/${long_game[*]}"
-      "amd64, clang++=build-cross/amd64-clang++/${long_game[*]}"
+runs=("amd64=cat build-cross/amd64-g++/unit.log"
+      "amd64, clang++=cat build-cross/amd64-clang++/unit.log"
       "amd64, generic sin and cos=env GLIBC_TUNABLES=glibc.cpu.hwcaps=-FMA,-AVX2 build-cross/amd64-g++/${long_game[*]}"
       "${runs[@]}")
 dir=$(mktemp -d)
