@@ -32,7 +32,8 @@ def png(pixels):
 
 
 with conftest.xvfb() as (_, name), conftest.Sandbox(name) as sandbox:
-    for button, x, y in ((1, 500, 60), (3, 560, 80), (1, 620, 60), (3, 680, 90), (1, 300, 60)):
+    sandbox.settle()  # the scene's balls first, as a user sees them when the window opens
+    for button, x, y in ((1, 500, 60), (3, 560, 80), (1, 620, 60), (3, 680, 90), (1, 150, 60)):
         sandbox.click(button, x, y)
         time.sleep(0.05)
     sandbox.move(470, 330)
