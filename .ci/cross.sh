@@ -1,60 +1,104 @@
 #!/usr/bin/env bash
 # Cross-builds the game, its tests and its Debian package for each of Debian's
-# architectures given (all five by default) and runs every test under
-# qemu-user through ctest: unit, drawing, window and package tests. Then
-# compares the worlds that the long game's test prints on each and on this
-# machine, built with g++ and with clang++, wherever the C libraries' sine and
-# cosine agree.
-# Installs, as root, whatever is missing. The packages land in build-cross/debs.
-# Usage: .ci/cross.sh [arm64] [armhf] [i386] [ppc64el] [s390x]
+# architectures given and runs every test under qemu-user through ctest: unit,
+# drawing, window and package tests. Then compares the worlds that the long
+# game's test prints on each and on this machine, built with g++ and with
+# clang++, wherever the C libraries' sine and cosine agree.
+#
+# Without arguments it builds for every architecture that this release's
+# security archive still carries, but this machine's: a release in long-term
+# support drops some. Each architecture's libraries come from its own packages,
+# resolved by apt for that architecture alone and unpacked into a sysroot,
+# build-cross/sysroot-ARCH; nothing is installed beside the host's libraries.
+# Installs, as root, the cross compilers it lacks. The packages land in
+# build-cross/debs.
+# Usage: .ci/cross.sh [ARCH ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+host=$(dpkg --print-architecture)
 archs=("$@")
-[ ${#archs[@]} -gt 0 ] || archs=(arm64 armhf i386 ppc64el s390x)
-declare -A compiler=([arm64]=aarch64-linux-gnu [armhf]=arm-linux-gnueabihf [i386]=i686-linux-gnu
-                     [ppc64el]=powerpc64le-linux-gnu [s390x]=s390x-linux-gnu)
-declare -A multiarch=([arm64]=aarch64-linux-gnu [armhf]=arm-linux-gnueabihf [i386]=i386-linux-gnu
-                      [ppc64el]=powerpc64le-linux-gnu [s390x]=s390x-linux-gnu)
+if [ ${#archs[@]} -eq 0 ]; then
+  release=$(ls /var/lib/apt/lists/*_dists_"$suite"-security_*Release 2>/dev/null | head -n 1)
+  [ -n "$release" ] ||
+    { echo "cross.sh: apt knows no $suite-security archive: name the architectures" >&2; exit 2; }
+  read -ra archs < <(sed -n 's/^Architectures: //p' "$release" | tr ' ' '\n' |
+                     grep -vxE "all|$host" | tr '\n' ' ')
+fi
+# The libraries the builds and their tests need; apt adds what they depend on,
+# under each release's own package names.
+libraries=libgtest-dev,liballegro4-dev,libx11-dev,libstdc++6
+sources=("deb http://deb.debian.org/debian $suite main"
+         "deb http://deb.debian.org/debian $suite-updates main"
+         "deb http://deb.debian.org/debian-security $suite-security main")
 
-# Each architecture's libraries are installed beside the host's (multiarch),
-# but for Allegro's development files, which are unpacked into a folder.
-missing=()
 installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'ok installed'; }
-for package in qemu-user clang; do
+declare -A gnu
+missing=()
+for package in qemu-user clang mmdebstrap; do
   installed "$package" || missing+=("$package")
 done
 for arch in "${archs[@]}"; do
-  [ -n "${compiler[$arch]:-}" ] || { echo "cross.sh: no such architecture: $arch" >&2; exit 2; }
-  dpkg --print-foreign-architectures | grep -qx "$arch" || dpkg --add-architecture "$arch"
-  installed "g++-${compiler[$arch]}" || missing+=("g++-${compiler[$arch]}")
-  for package in libgtest-dev liballegro4.4 libx11-dev libstdc++6; do
-    installed "$package:$arch" || missing+=("$package:$arch")
-  done
+  dpkg-architecture -L | grep -qx "$arch" && [ "$arch" != "$host" ] ||
+    { echo "cross.sh: not another Debian architecture: $arch" >&2; exit 2; }
+  gnu[$arch]=$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
+  installed "g++-${gnu[$arch]}" || missing+=("g++-${gnu[$arch]}")
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing ${missing[*]}"
   apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
+# A dpkg database of the sysroot's packages, for dpkg-shlibdeps alone: their
+# control fields, their files under the sysroot's path, and their symbols and
+# shlibs files. dpkg names a package's files by architecture only where it is
+# Multi-Arch: same.
+register() {
+  local sysroot=$1 db=$1/var/lib/dpkg control
+  control=$(mktemp -d)
+  : >"$db/status"
+  mkdir -p "$db/info" && echo 1 >"$db/info/format"
+  for deb in "$sysroot"/var/cache/apt/archives/*.deb; do
+    local name key
+    name=$(dpkg-deb -f "$deb" Package)
+    key=$name
+    [ "$(dpkg-deb -f "$deb" Multi-Arch)" != same ] || key=$name:$(dpkg-deb -f "$deb" Architecture)
+    { dpkg-deb -f "$deb"; printf 'Status: install ok installed\n\n'; } >>"$db/status"
+    dpkg-deb --fsys-tarfile "$deb" | tar -t |
+      sed -e "s|^\./|$sysroot/|" -e 's|/$||' -e "s|^\.$|$sysroot|" >"$db/info/$key.list"
+    rm -rf "${control:?}/deb" && dpkg-deb -e "$deb" "$control/deb"
+    for file in symbols shlibs; do
+      [ ! -e "$control/deb/$file" ] || cp "$control/deb/$file" "$db/info/$key.$file"
+    done
+  done
+  rm -rf "$control"
+}
+
 jobs=$(nproc)
 mkdir -p build-cross/debs
 failed=0
 runs=()
 for arch in "${archs[@]}"; do
-  allegro=$PWD/build-cross/allegro-$arch
-  if [ ! -e "$allegro/usr/include/allegro.h" ]; then
-    rm -rf "$allegro" && mkdir -p "$allegro/debs"
-    (cd "$allegro/debs" && apt-get download -q "liballegro4-dev:$arch" "liballegro4.4:$arch" >/dev/null 2>&1)
-    for deb in "$allegro"/debs/*.deb; do dpkg-deb -x "$deb" "$allegro"; done
-    sed -i "s|^prefix=.*|prefix=$allegro/usr|" "$allegro/usr/lib/${multiarch[$arch]}/pkgconfig/allegro.pc"
+  sysroot=$PWD/build-cross/sysroot-$arch
+  if [ ! -e "$sysroot/var/lib/dpkg/info/format" ]; then
+    rm -rf "$sysroot"
+    mmdebstrap --quiet --variant=extract --architectures="$arch" --include="$libraries" \
+      --skip=cleanup/apt --skip=download/empty --aptopt='Acquire::Check-Valid-Until "false"' \
+      "$suite" "$sysroot" "${sources[@]}" >"build-cross/sysroot-$arch.log" 2>&1 || {
+      grep -E '^E:' "build-cross/sysroot-$arch.log" >&2 || true
+      echo "cross.sh: $arch: could not download $libraries for $arch from $suite" >&2
+      exit 1
+    }
+    register "$sysroot"
   fi
   build=build-cross/$arch
   start=$(date +%s)
   cmake -S . -B "$build" --no-warn-unused-cli -DCMAKE_TOOLCHAIN_FILE=cmake/cross.cmake \
-    -DBRIVOLT_ARCH="$arch" -DBRIVOLT_ALLEGRO="$allegro" -DCMAKE_BUILD_TYPE=Release \
+    -DBRIVOLT_ARCH="$arch" -DBRIVOLT_SYSROOT="$sysroot" -DCMAKE_BUILD_TYPE=Release \
     -DCMAKE_INSTALL_BINDIR=games -DBRIVOLT_WINDOW=ON -DBUILD_TESTING=ON -DBRIVOLT_ALL_TESTS=ON \
-    >/dev/null
-  cmake --build "$build" -j"$jobs" >/dev/null
+    >"$build.configure.log" 2>&1 || { cat "$build.configure.log"; exit 1; }
+  cmake --build "$build" -j"$jobs" >"$build/build.log" 2>&1 ||
+    { grep -E -B2 -A8 'error|Error' "$build/build.log" | head -40; echo "$arch: build FAILED"; exit 1; }
   status=0
   (cd "$build" && ctest -j"$jobs" --output-on-failure -V) >"$build/ctest.log" 2>&1 || status=$?
   deb=$(ls "$build"/package-test/brivolt_*_"$arch".deb 2>/dev/null || true)
@@ -69,15 +113,15 @@ done
 # library's sine and cosine without FMA.
 long_game=(tests/brivolt_unit_tests --gtest_filter=ContactSearch.LongGameMatches)
 for cxx in g++ clang++; do
-  cmake -S . -B "build-cross/amd64-$cxx" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=Release \
+  cmake -S . -B "build-cross/$host-$cxx" -DCMAKE_CXX_COMPILER="$cxx" -DCMAKE_BUILD_TYPE=Release \
     -DBRIVOLT_WINDOW=OFF -DBUILD_TESTING=ON -DBRIVOLT_ALL_TESTS=ON >/dev/null
-  cmake --build "build-cross/amd64-$cxx" -j"$jobs" --target brivolt_unit_tests >/dev/null
-  "build-cross/amd64-$cxx/tests/brivolt_unit_tests" >"build-cross/amd64-$cxx/unit.log" 2>&1 ||
-    { echo "amd64, $cxx: unit tests FAILED"; grep -A5 Failure "build-cross/amd64-$cxx/unit.log"; failed=1; }
+  cmake --build "build-cross/$host-$cxx" -j"$jobs" --target brivolt_unit_tests >/dev/null
+  "build-cross/$host-$cxx/tests/brivolt_unit_tests" >"build-cross/$host-$cxx/unit.log" 2>&1 ||
+    { echo "$host, $cxx: unit tests FAILED"; grep -A5 Failure "build-cross/$host-$cxx/unit.log"; failed=1; }
 done
-runs=("amd64=cat build-cross/amd64-g++/unit.log"
-      "amd64, clang++=cat build-cross/amd64-clang++/unit.log"
-      "amd64, generic sin and cos=env GLIBC_TUNABLES=glibc.cpu.hwcaps=-FMA,-AVX2 build-cross/amd64-g++/${long_game[*]}"
+runs=("$host=cat build-cross/$host-g++/unit.log"
+      "$host, clang++=cat build-cross/$host-clang++/unit.log"
+      "$host, generic sin and cos=env GLIBC_TUNABLES=glibc.cpu.hwcaps=-FMA,-AVX2 build-cross/$host-g++/${long_game[*]}"
       "${runs[@]}")
 dir=$(mktemp -d)
 trap 'rm -rf "$dir"' EXIT

@@ -1,38 +1,38 @@
 # A cross build for one of Debian's architectures, with Debian's cross compiler
-# and the architecture's own libraries (multiarch), its programs run under
-# qemu-user: cmake -DCMAKE_TOOLCHAIN_FILE=cmake/cross.cmake -DBRIVOLT_ARCH=arm64
-# Allegro's development files differ between architectures and cannot be
-# installed side by side with the host's: BRIVOLT_ALLEGRO names the folder
-# where the architecture's liballegro4-dev and liballegro4.4 are unpacked.
-list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES BRIVOLT_ARCH BRIVOLT_ALLEGRO)
+# and the architecture's own libraries, its programs run under qemu-user:
+#   cmake -DCMAKE_TOOLCHAIN_FILE=cmake/cross.cmake -DBRIVOLT_ARCH=arm64 -DBRIVOLT_SYSROOT=DIR
+# BRIVOLT_SYSROOT is a folder holding the architecture's packages unpacked, as
+# .ci/cross.sh makes it, with a dpkg database of its own so that dpkg-shlibdeps
+# names the packages a program needs on that architecture's Debian. None of
+# them is installed beside the host's: multiarch would need each one at the
+# host's exact version, which an architecture whose updates lag cannot give.
+list(APPEND CMAKE_TRY_COMPILE_PLATFORM_VARIABLES BRIVOLT_ARCH BRIVOLT_SYSROOT)
 set(CMAKE_SYSTEM_NAME Linux)
-# Debian architecture: compiler triplet, multiarch triplet, qemu-user program.
-set(arm64 aarch64-linux-gnu aarch64-linux-gnu aarch64)
-set(armhf arm-linux-gnueabihf arm-linux-gnueabihf arm)
-set(i386 i686-linux-gnu i386-linux-gnu i386)
-set(ppc64el powerpc64le-linux-gnu powerpc64le-linux-gnu ppc64le)
-set(s390x s390x-linux-gnu s390x-linux-gnu s390x)
-if(NOT DEFINED ${BRIVOLT_ARCH})
-  message(FATAL_ERROR "BRIVOLT_ARCH is one of arm64, armhf, i386, ppc64el, s390x")
+include(${CMAKE_CURRENT_LIST_DIR}/architectures.cmake)
+if(NOT DEFINED brivolt_arch_${BRIVOLT_ARCH} OR NOT IS_DIRECTORY "${BRIVOLT_SYSROOT}/usr")
+  message(FATAL_ERROR "A cross build needs BRIVOLT_ARCH, a Debian architecture other than amd64, "
+                      "and BRIVOLT_SYSROOT, its libraries unpacked (.ci/cross.sh makes both)")
 endif()
-list(GET ${BRIVOLT_ARCH} 0 compiler)
-list(GET ${BRIVOLT_ARCH} 1 CMAKE_LIBRARY_ARCHITECTURE)
-list(GET ${BRIVOLT_ARCH} 2 qemu)
-set(CMAKE_SYSTEM_PROCESSOR ${qemu})
-find_program(CMAKE_CXX_COMPILER ${compiler}-g++)
+foreach(query GNU_TYPE GNU_CPU MULTIARCH)
+  execute_process(COMMAND dpkg-architecture -a${BRIVOLT_ARCH} -qDEB_HOST_${query}
+                  OUTPUT_VARIABLE ${query} OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+endforeach()
+list(GET brivolt_arch_${BRIVOLT_ARCH} 0 qemu)
+set(CMAKE_SYSTEM_PROCESSOR ${GNU_CPU})
+set(CMAKE_LIBRARY_ARCHITECTURE ${MULTIARCH})
+set(CMAKE_SYSROOT ${BRIVOLT_SYSROOT})
+find_program(CMAKE_CXX_COMPILER ${GNU_TYPE}-g++)
 find_program(emulator qemu-${qemu})
 if(NOT CMAKE_CXX_COMPILER OR NOT emulator)
-  message(FATAL_ERROR "A ${BRIVOLT_ARCH} build needs ${compiler}-g++ and qemu-${qemu}: "
-                      "apt-get install g++-${compiler} qemu-user (make cross does this itself)")
+  message(FATAL_ERROR "A ${BRIVOLT_ARCH} build needs ${GNU_TYPE}-g++ and qemu-${qemu}: "
+                      "apt-get install g++-${GNU_TYPE} qemu-user (make cross does this itself)")
 endif()
-# The architecture's own C library (multiarch) runs its programs: one from the
-# cross compiler's folder beside it (qemu -L) hangs Allegro at start-up.
-set(CMAKE_CROSSCOMPILING_EMULATOR ${emulator})
-set(CMAKE_FIND_ROOT_PATH /usr/${compiler})
+# The architecture's own C library and loader, from the sysroot, run its
+# programs; the cross compiler's copy of the C library hangs Allegro at start-up.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${emulator} -L ${BRIVOLT_SYSROOT})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
-set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY BOTH)
-set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE BOTH)
-set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE BOTH)
-# Only the architecture's own pkg-config files: Allegro's from its folder, the
-# rest from the multiarch libraries.
-set(ENV{PKG_CONFIG_LIBDIR} "${BRIVOLT_ALLEGRO}/usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/pkgconfig:/usr/lib/${CMAKE_LIBRARY_ARCHITECTURE}/pkgconfig:/usr/share/pkgconfig")
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+set(ENV{PKG_CONFIG_SYSROOT_DIR} ${BRIVOLT_SYSROOT})
+set(ENV{PKG_CONFIG_LIBDIR} "${BRIVOLT_SYSROOT}/usr/lib/${MULTIARCH}/pkgconfig:${BRIVOLT_SYSROOT}/usr/share/pkgconfig")
