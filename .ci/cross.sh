@@ -22,8 +22,7 @@ if [ ${#archs[@]} -eq 0 ]; then
   release=$(ls /var/lib/apt/lists/*_dists_"$suite"-security_*Release 2>/dev/null | head -n 1)
   [ -n "$release" ] ||
     { echo "cross.sh: apt knows no $suite-security archive: name the architectures" >&2; exit 2; }
-  read -ra archs < <(sed -n 's/^Architectures: //p' "$release" | tr ' ' '\n' |
-                     grep -vxE "all|$host" | tr '\n' ' ')
+  mapfile -t archs < <(sed -n 's/^Architectures: //p' "$release" | tr ' ' '\n' | grep -vxE "all|$host")
 fi
 # The libraries the builds and their tests need; apt adds what they depend on,
 # under each release's own package names.
@@ -39,7 +38,7 @@ for package in qemu-user clang mmdebstrap; do
   installed "$package" || missing+=("$package")
 done
 for arch in "${archs[@]}"; do
-  dpkg-architecture -L | grep -qx "$arch" && [ "$arch" != "$host" ] ||
+  dpkg-architecture -L | grep -x "$arch" >/dev/null && [ "$arch" != "$host" ] ||
     { echo "cross.sh: not another Debian architecture: $arch" >&2; exit 2; }
   gnu[$arch]=$(dpkg-architecture -a"$arch" -qDEB_HOST_GNU_TYPE 2>/dev/null)
   installed "g++-${gnu[$arch]}" || missing+=("g++-${gnu[$arch]}")
