@@ -6,6 +6,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory_resource>
 #include <new>
 #include <sstream>
 #include <string>
@@ -17,24 +18,28 @@
 #include "simulation/simulation.h"
 #include "support/world_fixture.h"
 
-// While set, every allocation fails, as when memory runs out.
-static bool allocationsFail = false;
-
-void* operator new(std::size_t size) {
-  void* memory = allocationsFail ? nullptr : std::malloc(size == 0 ? 1 : size);
-  if (memory == nullptr) {
-    throw std::bad_alloc();
-  }
-  return memory;
-}
-void operator delete(void* memory) noexcept {
-  std::free(memory);
-}
-void operator delete(void* memory, std::size_t) noexcept {
-  std::free(memory);
-}
-
 namespace {
+
+// The heap, but for while fail is set: then every allocation fails, as when
+// memory runs out.
+class FailingMemory : public std::pmr::memory_resource {
+ public:
+  bool fail = false;
+
+ private:
+  void* do_allocate(std::size_t bytes, std::size_t alignment) override {
+    if (fail) {
+      throw std::bad_alloc();
+    }
+    return std::pmr::new_delete_resource()->allocate(bytes, alignment);
+  }
+  void do_deallocate(void* memory, std::size_t bytes, std::size_t alignment) override {
+    std::pmr::new_delete_resource()->deallocate(memory, bytes, alignment);
+  }
+  bool do_is_equal(const std::pmr::memory_resource& other) const noexcept override {
+    return this == &other;
+  }
+};
 
 // The balls drawn into memory bitmaps as the program draws them, against
 // circlefill then circle for every ball: every pixel must be the same.
@@ -94,7 +99,8 @@ class Drawing : public WorldTest {
     return "";
   }
 
-  DiscImages discs;
+  FailingMemory memory;
+  DiscImages discs{&memory};
 };
 
 // A crowd as the game makes it: big and small balls dropped all over the window,
@@ -191,9 +197,9 @@ TEST_F(Drawing, ImagesAreMadeOnceAndMaskColoursDrawPlainly) {
                           {12, 8, 9},    {12, 7, 10},   {20, 7, 9}};
   for (int i = 0; i < 7; ++i) {
     const int x = 60 + 110 * i, radius = looks[i][0], fill = looks[i][1], ink = looks[i][2];
-    allocationsFail = i == 6;
+    memory.fail = i == 6;
     discs.draw(program, x, 300, radius, fill, ink);
-    allocationsFail = false;
+    memory.fail = false;
     circlefill(plain, x, 300, radius, fill);
     circle(plain, x, 300, radius, ink);
   }

@@ -3,6 +3,7 @@
 #include <allegro.h>
 
 #include <cstddef>
+#include <memory_resource>
 #include <vector>
 
 // Filled, outlined discs drawn from images made once per radius, fill, ink and
@@ -23,6 +24,11 @@
 // it only where it lies wholly inside the bitmap.
 class DiscImages {
  public:
+  // The images' memory comes from memory: the program's own heap unless a
+  // caller hands over another, as a test does whose memory runs out.
+  explicit DiscImages(std::pmr::memory_resource* memory = std::pmr::new_delete_resource())
+      : images_(memory) {}
+
   // The same pixels as circlefill(target, x, y, radius, fill) followed by
   // circle(target, x, y, radius, ink).
   void draw(BITMAP* target, int x, int y, int radius, int fill, int ink);
@@ -41,13 +47,13 @@ class DiscImages {
   };
   struct Image {
     int radius, fill, ink, depth;
-    std::vector<Run> runs;
-    std::vector<unsigned char> pixels;
+    std::pmr::vector<Run> runs;
+    std::pmr::vector<unsigned char> pixels;
   };
 
   // The image, made now if it is new; null if no memory is left for it.
   const Image* image(int radius, int fill, int ink, int depth);
 
   // A handful in a game: scanned in order, newest last.
-  std::vector<Image> images_;
+  std::pmr::vector<Image> images_;
 };
