@@ -39,12 +39,7 @@ const DiscImages::Image* DiscImages::image(int radius, int fill, int ink, int de
   circle(canvas.get(), reach, reach, radius, ink);
   try {
     std::pmr::memory_resource* memory = images_.get_allocator().resource();
-    Image made{radius,
-               fill,
-               ink,
-               depth,
-               std::pmr::vector<Run>(memory),
-               std::pmr::vector<unsigned char>(memory)};
+    Image made{radius, fill, ink, depth, Runs(memory), Bytes(memory)};
     const int bytes = bytesPerPixel(depth);
     for (int y = 0; y < size; ++y) {
       int x = 0;

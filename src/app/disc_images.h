@@ -45,10 +45,12 @@ class DiscImages {
     int dx, dy, length;
     std::size_t pixels;
   };
+  using Runs = std::pmr::vector<Run>;
+  using Bytes = std::pmr::vector<unsigned char>;
   struct Image {
     int radius, fill, ink, depth;
-    std::pmr::vector<Run> runs;
-    std::pmr::vector<unsigned char> pixels;
+    Runs runs;
+    Bytes pixels;
   };
 
   // The image, made now if it is new; null if no memory is left for it.
