@@ -108,6 +108,35 @@ for arch in "${archs[@]}"; do
   runs+=("$arch=cat $build/ctest.log")
 done
 
+# Each package as apt on a fresh machine of its architecture and release meets
+# it: from no installed package at all, its dependencies must resolve. The
+# sysroot's apt lists are that architecture's; the host's are its own.
+empty=$(mktemp)
+installable() {
+  local deb=$1 arch=$2 root=$3
+  cp "$deb" "$empty.deb"
+  if apt-get -o Dir="$root" -o Dir::State::status="$empty" -o APT::Architecture="$arch" \
+       -o APT::Architectures="$arch" -o Dir::Etc::trusted=/etc/apt/trusted.gpg \
+       -o Dir::Etc::trustedparts=/etc/apt/trusted.gpg.d install --simulate -qq "$empty.deb" \
+       >"build-cross/apt-$arch.log" 2>&1; then
+    echo "${deb##*/}: installable on a fresh $arch $suite"
+  else
+    echo "${deb##*/}: NOT installable on a fresh $arch $suite:" \
+      "$(grep -m1 -E 'Depends|^E:' "build-cross/apt-$arch.log")"
+    failed=1
+  fi
+}
+for arch in "${archs[@]}"; do
+  for deb in build-cross/debs/brivolt_*_"$arch".deb; do
+    [ -e "$deb" ] || continue
+    installable "$deb" "$arch" "$PWD/build-cross/sysroot-$arch"
+  done
+done
+for deb in build-package/package-test/brivolt_*_"$host".deb; do
+  [ ! -e "$deb" ] || installable "$deb" "$host" /
+done
+rm -f "$empty" "$empty.deb"
+
 # This machine: the unit tests built with g++ and with clang++, and the C
 # library's sine and cosine without FMA.
 long_game=(tests/brivolt_unit_tests --gtest_filter=ContactSearch.LongGameMatches)

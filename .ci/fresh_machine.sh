@@ -1,14 +1,20 @@
 #!/usr/bin/env bash
-# Runs each command of the README on a fresh Debian 12 of its own, as a
-# newcomer meets it: a minimal chroot with only make and git, made from this
-# machine's package sources, the project cloned into it, the command run as
-# root. `plain` is a packager's configure and build with the build
-# dependencies alone. It takes minutes, so it is not part of make test. Each
-# command's output is kept in /tmp/brivolt-fresh-COMMAND.log.
+# Runs each command of the README on a fresh Debian of its own, as a newcomer
+# meets it: a minimal chroot of the given release with only make and git in
+# it, from deb.debian.org, the project cloned into it, the command run as root.
+# `plain` is a packager's configure and build with the build dependencies
+# alone; `ci` is what CI runs, `make test` then `make cross`, in one root. It
+# takes minutes, so it is not part of make test. Each command's output is kept
+# in /tmp/brivolt-fresh-RELEASE-COMMAND.log.
 #
-# Usage (as root): .ci/fresh_machine.sh [run|test|package|bench|screenshot|cross|plain ...]
+# Usage (as root): .ci/fresh_machine.sh bookworm|trixie [run|test|package|bench|screenshot|cross|plain|ci ...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
+release=${1:-}
+case "$release" in
+  bookworm | trixie) shift ;;
+  *) echo "usage: $0 bookworm|trixie [COMMAND ...]" >&2; exit 2 ;;
+esac
 commands=("$@")
 [ ${#commands[@]} -gt 0 ] || commands=(run test package bench screenshot cross plain)
 
@@ -22,6 +28,19 @@ if [ ${#need[@]} -gt 0 ]; then
 fi
 
 work=$(mktemp -d /tmp/brivolt-fresh.XXXXXX)
+cat >"$work/debian.sources" <<SOURCES
+Types: deb
+URIs: http://deb.debian.org/debian
+Suites: $release $release-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb
+URIs: http://deb.debian.org/debian-security
+Suites: $release-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
 root=""
 server=""
 cleanup() {
@@ -75,7 +94,7 @@ failed=0
 for command in "${commands[@]}"; do
   root="$work/$command"
   mmdebstrap --quiet --variant=minbase --include=make,git \
-    --aptopt='Acquire::Check-Valid-Until "false"' bookworm "$root" /etc/apt/sources.list.d/debian.sources
+    --aptopt='Acquire::Check-Valid-Until "false"' "$release" "$root" "$work/debian.sources"
   mount -t proc proc "$root/proc"
   mount --rbind /dev "$root/dev"
   mount --rbind /sys "$root/sys"
@@ -87,8 +106,11 @@ for command in "${commands[@]}"; do
       line+=" cmake g++ make pkg-config liballegro4-dev libx11-dev librsvg2-bin >/dev/null"
       line+=" && cmake -S . -B build && cmake --build build -j$(nproc)" ;;
     screenshot) line="make screenshot && file docs/brivolt.png | grep -q 'PNG image data, 800 x 600'" ;;
+    ci) name="make test && make cross"
+      line="make test && make cross" ;;
     *) line="make $command" ;;
   esac
+  log=/tmp/brivolt-fresh-$release-$command.log
   start=$(date +%s)
   status=0
   if [ "$command" = run ]; then
@@ -98,14 +120,14 @@ for command in "${commands[@]}"; do
     mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
     escape_when_shown &
     escaper=$!
-    in_chroot DISPLAY="$display" sh -c "cd /root/brivolt && $line" >"/tmp/brivolt-fresh-$command.log" 2>&1 ||
+    in_chroot DISPLAY="$display" sh -c "cd /root/brivolt && $line" >"$log" 2>&1 ||
       status=$?
     wait "$escaper" || status=$?
   else
-    in_chroot sh -c "cd /root/brivolt && $line" >"/tmp/brivolt-fresh-$command.log" 2>&1 || status=$?
+    in_chroot sh -c "cd /root/brivolt && $line" >"$log" 2>&1 || status=$?
   fi
-  echo "fresh machine: $name: status $status in $(($(date +%s) - start)) s"
-  [ "$status" -eq 0 ] || { failed=1; tail -20 "/tmp/brivolt-fresh-$command.log"; }
+  echo "fresh $release: $name: status $status in $(($(date +%s) - start)) s"
+  [ "$status" -eq 0 ] || { failed=1; tail -20 "$log"; }
   for mount in tmp/.X11-unix sys dev proc; do
     ! mountpoint -q "$root/$mount" || umount -l "$root/$mount"
   done
