@@ -139,9 +139,9 @@ class Sandbox:
         keycode = self.display.keysym_to_keycode(XK.string_to_keysym(name))
         return self.hold(X.KeyPress, keycode, seconds, until)
 
-    def click(self, button, x, y, seconds=0.1):
+    def click(self, button, x, y, seconds=0.1, until=None):
         self.move(x, y)
-        self.hold(X.ButtonPress, button, seconds)
+        return self.hold(X.ButtonPress, button, seconds, until)
 
     def close(self):
         """Sends WM_DELETE_WINDOW, as a window manager does for its close button."""
