@@ -48,6 +48,20 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get update -qq && DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" >/dev/null
 fi
 
+# The sysroot as the programs under qemu and the linker see it: a release whose
+# packages put everything under /usr gets the links of a merged /usr, and links
+# to absolute paths (/lib64/ld64.so.2 on ppc64el) point within the sysroot
+# instead of into the host.
+relink() {
+  local sysroot=$1 link
+  for dir in bin sbin lib lib32 lib64 libx32; do
+    [ ! -d "$sysroot/usr/$dir" ] || [ -e "$sysroot/$dir" ] || ln -s "usr/$dir" "$sysroot/$dir"
+  done
+  find "$sysroot" -type l -lname '/*' -print0 | while IFS= read -r -d '' link; do
+    ln -sfn "$(realpath -m --relative-to="$(dirname "$link")" "$sysroot$(readlink "$link")")" "$link"
+  done
+}
+
 # A dpkg database of the sysroot's packages, for dpkg-shlibdeps alone: their
 # control fields, their files under the sysroot's path, and their symbols and
 # shlibs files. dpkg names a package's files by architecture only where it is
@@ -88,6 +102,7 @@ for arch in "${archs[@]}"; do
       echo "cross.sh: $arch: could not download $libraries for $arch from $suite" >&2
       exit 1
     }
+    relink "$sysroot"
     register "$sysroot"
   fi
   build=build-cross/$arch
