@@ -166,30 +166,15 @@ runs=("$host=cat build-cross/$host-g++/unit.log"
       "$host, clang++=cat build-cross/$host-clang++/unit.log"
       "$host, generic sin and cos=env GLIBC_TUNABLES=glibc.cpu.hwcaps=-FMA,-AVX2 build-cross/$host-g++/${long_game[*]}"
       "${runs[@]}")
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-first=""
+# Each run's hashes are kept in build-cross/worlds, one file a machine, named
+# by release and machine, so that another release's can be compared with them.
+worlds=build-cross/worlds
+rm -rf "$worlds" && mkdir -p "$worlds"
+version=$(. /etc/os-release && echo "$VERSION_ID")
 for run in "${runs[@]}"; do
   name=${run%%=*}
-  ${run#*=} | grep -oE '(sin and cos|world after frame [0-9]+:) [0-9a-f]{16}' >"$dir/out" || true
-  if [ "$(wc -l <"$dir/out")" -ne 6 ]; then
-    echo "$name: FAILED: the long game's test printed no hashes"
-    failed=1
-    continue
-  fi
-  libm=$(head -n 1 "$dir/out" | cut -d' ' -f4)
-  if [ ! -e "$dir/$libm" ]; then
-    cp "$dir/out" "$dir/$libm"
-    echo "$name" >"$dir/$libm.name"
-    verdict="sin and cos differ from $first's"
-    [ -n "$first" ] || verdict="the first"
-    first=${first:-$name}
-  elif cmp -s "$dir/out" "$dir/$libm"; then
-    verdict="the same world as $(cat "$dir/$libm.name")"
-  else
-    verdict="FAILS: the same sin and cos as $(cat "$dir/$libm.name"), another world"
-    failed=1
-  fi
-  echo "$name: sin and cos $libm, world $(tail -n 1 "$dir/out" | cut -d' ' -f5): $verdict"
+  ${run#*=} | grep -oE '(sin and cos|world after frame [0-9]+:) [0-9a-f]{16}' \
+    >"$worlds/Debian $version, $name" || true
 done
+.ci/compare_worlds.sh "$worlds" || failed=1
 exit "$failed"

@@ -5,7 +5,8 @@
 # `plain` is a packager's configure and build with the build dependencies
 # alone; `ci` is what CI runs, `make test` then `make cross`, in one root. It
 # takes minutes, so it is not part of make test. Each command's output is kept
-# in /tmp/brivolt-fresh-RELEASE-COMMAND.log.
+# in /tmp/brivolt-fresh-RELEASE-COMMAND.log, and make cross's worlds in
+# /tmp/brivolt-fresh-RELEASE-worlds.
 #
 # Usage (as root): .ci/fresh_machine.sh bookworm|trixie [run|test|package|bench|screenshot|cross|plain|ci ...]
 set -euo pipefail
@@ -127,6 +128,11 @@ for command in "${commands[@]}"; do
     in_chroot sh -c "cd /root/brivolt && $line" >"$log" 2>&1 || status=$?
   fi
   echo "fresh $release: $name: status $status in $(($(date +%s) - start)) s"
+  # The long game's worlds of make cross, to compare with another release's.
+  if [ -d "$root/root/brivolt/build-cross/worlds" ]; then
+    rm -rf "/tmp/brivolt-fresh-$release-worlds"
+    cp -r "$root/root/brivolt/build-cross/worlds" "/tmp/brivolt-fresh-$release-worlds"
+  fi
   [ "$status" -eq 0 ] || { failed=1; tail -20 "$log"; }
   for mount in tmp/.X11-unix sys dev proc; do
     ! mountpoint -q "$root/$mount" || umount -l "$root/$mount"
