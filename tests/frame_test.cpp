@@ -111,6 +111,30 @@ TEST_F(ContactSearch, SpokesSweepIntoBallsAtRest) {
   expectSameRun(300, [](int) {});
 }
 
+// The first frame, every bit, worked out operation by operation: the spokes'
+// ends at angle (i - 2) * (6.28 / 8), and a free ball falling from rest under
+// gravity, moved by each sub-step's velocity before it is damped.
+TEST_F(WorldTest, FirstFramePlacesTheSpokesAndDropsAFreeBall) {
+  buildScene();
+  const unsigned free = addBall(600, 100, 6);
+  updateFrame();
+  const Vector2D ends[] = {{400, 210},
+                           {0x1.72bd23c2c4b78p+8, 0x1.18aeb981c3aebp+8},
+                           {0x1.2c1462ce85f40p+8, 0x1.35fffdec0c428p+8},
+                           {0x1.cabf675e77c83p+7, 0x1.18cb8b132dd9ap+8},
+                           {0x1.9000109f9dbf8p+7, 0x1.a4518b386609cp+7},
+                           {0x1.ca4c211b34512p+7, 0x1.16dc479f41099p+7},
+                           {0x1.2bc2d797d1b07p+8, 0x1.b8004ace44922p+6},
+                           {0x1.728369212f67dp+8, 0x1.162f5e4058da2p+7}};
+  for (unsigned i = 2; i < 10; ++i) {
+    EXPECT_PRED_FORMAT2(sameVector, walls[i].end, ends[i - 2]) << "wall " << i;
+  }
+  EXPECT_EQ(spinAngle, 0.005);
+  // 0.2741766 down, falling at 0.0497258 a sub-step.
+  EXPECT_PRED_FORMAT2(sameVector, balls[free].position, Vector2D(600, 0x1.9118c1c35ca95p+6));
+  EXPECT_PRED_FORMAT2(sameVector, balls[free].velocity, Vector2D(0, 0x1.975a9c2213200p-5));
+}
+
 // FNV-1a over the bits of doubles, taken as values so that byte order does not count.
 std::uint64_t hashed(std::uint64_t hash, double v) {
   std::uint64_t bits = 0;
