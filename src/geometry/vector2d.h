@@ -1,5 +1,17 @@
 #pragma once
 
+#include <cfloat>
+
+// The physics is reproducible only where every double operation rounds to
+// double on its own: not with x87 arithmetic, whose intermediates keep 80 bits,
+// nor with fast-math, which reorders operations.
+#if FLT_EVAL_METHOD != 0
+#error "double arithmetic must round every operation (FLT_EVAL_METHOD 0): on 32-bit x86 build with -msse2 -mfpmath=sse"
+#endif
+#ifdef __FAST_MATH__
+#error "-ffast-math reorders double arithmetic, which must round in the order written"
+#endif
+
 // The one numeric type of the simulation: points, offsets, velocities and pushes.
 // Every operation rounds each component on its own, so results are reproducible
 // double for double. Compound assignments hand back a copy, not a reference:
