@@ -207,6 +207,18 @@ TEST_F(Drawing, ImagesAreMadeOnceAndMaskColoursDrawPlainly) {
   EXPECT_EQ(discs.imageCount(), 7u);
   destroy_bitmap(program);
   destroy_bitmap(plain);
+  // The same radius, fill and ink on a bitmap of another depth is another image.
+  for (int depth : {16, 32}) {
+    program = blank(depth);
+    plain = blank(depth);
+    discs.draw(program, 300, 300, 12, 7, 9);
+    circlefill(plain, 300, 300, 12, 7);
+    circle(plain, 300, 300, 12, 9);
+    EXPECT_EQ(firstDifference(program, plain), "") << depth << " bits";
+    destroy_bitmap(program);
+    destroy_bitmap(plain);
+  }
+  EXPECT_EQ(discs.imageCount(), 9u);
 }
 
 }  // namespace
