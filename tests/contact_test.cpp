@@ -13,36 +13,28 @@ using BallContact = WorldTest;
 // the same radius and mass 1: every bit, each value worked out operation by
 // operation in the order of the push, the sign of a zero included.
 TEST_F(BallContact, PushesOnlyThePushedBallAwayFromTheOther) {
+  const double damped = 0x1.ff7ced916872bp-1;  // 0.999
   const struct {
     Vector2D a, b;
     int radius;
     double mass;
     Vector2D v, expected;
   } cases[] = {
-      {{100, 100}, {110, 100}, 6, 1.0, {0, 0}, {-0x1.681669ced0b30p-4, 0}},  // along an axis
+      // clang-format off
+      // Along an axis; zero components of the push are +0 where the offset's is
+      // 0, -0 where it is negative and there is no direction: -0 - (-0) is +0.
+      {{100, 100}, {110, 100}, 6, 1.0, {-0.0, -0.0}, {-0x1.681669ced0b30p-4, 0}},
       {{100, 100}, {106, 106}, 6, 5.0, {0, 0}, {-0x1.d76328c444682p-7, -0x1.d76328c444682p-7}},
-      {{50, 50}, {50, 50}, 6, 1.0, {1, -2}, {0x1.ff7ced916872bp-1, -0x1.ff7ced916872bp+0}},
-      {{100, 100},
-       {100.0049, 100.005},
-       6,
-       1.0,
-       {1, -2},
-       {0x1.ff7ced916872bp-1, -0x1.ff7ced916872bp+0}},
-      {{100, 100},
-       {100.0051, 100.005},
-       6,
-       1.0,
-       {0, 0},
-       {-0x1.2988b32415b90p-3, -0x1.23b332235fc0dp-3}},
-      {{300, 300}, {312, 300}, 6, 1.0, {1, -2}, {0x1.ff7ced916872bp-1, -0x1.ff7ced916872bp+0}},
+      {{50, 50}, {50, 50}, 6, 1.0, {1, -2}, {damped, -2 * damped}},  // coincident: damps only
+      {{100, 100}, {100.0049, 100.005}, 6, 1.0, {1, -2}, {damped, -2 * damped}},  // 0.0099
+      {{100, 100}, {100.0051, 100.005}, 6, 1.0, {0, 0}, {-0x1.2988b32415b90p-3, -0x1.23b332235fc0dp-3}},
+      {{300, 300}, {312, 300}, 6, 1.0, {1, -2}, {damped, -2 * damped}},  // just touching
       // (push * 0.002) / mass, not push * (0.002 / mass), which rounds otherwise here.
       {{100, 100}, {101, 101}, 12, 5.0, {0, 0}, {-0x1.d5c025f55d0eep-4, -0x1.d5c025f55d0eep-4}},
       // A Manhattan length of exactly 0.01 has no direction: damps only.
-      {{0.005, 0.005}, {0, 0}, 6, 1.0, {1, -2}, {0x1.ff7ced916872bp-1, -0x1.ff7ced916872bp+0}},
-      // Zero components of the push: +0 where the offset's is 0, -0 where it is
-      // negative and there is no direction; -0 - (-0) is +0, -0 - (+0) is -0.
-      {{100, 100}, {110, 100}, 6, 1.0, {-0.0, -0.0}, {-0x1.681669ced0b30p-4, 0}},
-      {{100, 100}, {100.004, 100.005}, 6, 1.0, {-0.0, -0.0}, {-0.0, -0.0}},
+      {{0.005, 0.005}, {0, 0}, 6, 1.0, {1, -2}, {damped, -2 * damped}},
+      {{100, 100}, {100.004, 100.005}, 6, 1.0, {-0.0, -0.0}, {-0.0, -0.0}},  // -0 - (+0) is -0
+      // clang-format on
   };
   for (const auto& c : cases) {
     resetWorld();
@@ -79,78 +71,30 @@ TEST_F(WallContact, PushesAlongTheL1NormalisedOffsetFromTheNearestPoint) {
     int radius;
     Vector2D incoming, expected;
   } cases[] = {
+      // clang-format off
       {"one radius away is no contact", {top}, {400, 26}, 16, {0.3, -0.7}, {0.3, -0.7}},
       {"horizontal, moving", {top}, {400, 20}, 16, {1, -2}, {damped, 0x1.c432ca57a786bp+2}},
       {"vertical takes the steep case", {left}, {20, 300}, 16, {}, {0x1.1f8a0902de00dp+3, 0}},
-      {"beyond a steep end",
-       {left},
-       {20, 600},
-       16,
-       {},
-       {0x1.9ce075f6fd21fp+0, 0x1.9ce075f6fd21fp+0}},
-      {"beyond a shallow end",
-       {slanted},
-       {750, 505},
-       16,
-       {},
-       {0x1.41f212d77318fp+2, 0x1.41f212d77318fp+1}},
-      {"beyond the other shallow end",
-       {slanted},
-       {45, 395},
-       16,
-       {},
-       {-0x1.41f212d77318fp+2, -0x1.41f212d77318fp+1}},
+      {"beyond a steep end", {left}, {20, 600}, 16, {}, {0x1.9ce075f6fd21fp+0, 0x1.9ce075f6fd21fp+0}},
+      {"beyond a shallow end", {slanted}, {750, 505}, 16, {}, {0x1.41f212d77318fp+2, 0x1.41f212d77318fp+1}},
+      {"beyond the other shallow end", {slanted}, {45, 395}, 16, {}, {-0x1.41f212d77318fp+2, -0x1.41f212d77318fp+1}},
       // Rounded as (push * overlap) * 0.06, not push * (overlap * 0.06).
-      {"past a slanted steep end",
-       {steep},
-       {101, 510},
-       16,
-       {},
-       {0x1.9f8ecd2c2005fp-1, 0x1.03b9403b9403bp+3}},
-      {"L1 direction",
-       {wall(0, 100, 100, 100)},
-       {103, 104},
-       6,
-       {},
-       {0x1.160f54ab905adp-2, 0x1.72bf1b8f6b23bp-2}},
-      {"45 degrees is steep",
-       {wall(0, 0, 100, 100)},
-       {50, 40},
-       10,
-       {},
-       {0x1.70a3d70a3d70ap+0, -0x1.70a3d70a3d70ap+0}},
-      {"corner, in wall order",
-       {top, left},
-       {20, 20},
-       16,
-       {},
-       {0x1.1f8a0902de00dp+3, 0x1.1409a24031487p+3}},
+      {"past a slanted steep end", {steep}, {101, 510}, 16, {}, {0x1.9f8ecd2c2005fp-1, 0x1.03b9403b9403bp+3}},
+      {"L1 direction", {wall(0, 100, 100, 100)}, {103, 104}, 6, {}, {0x1.160f54ab905adp-2, 0x1.72bf1b8f6b23bp-2}},
+      {"45 degrees is steep", {wall(0, 0, 100, 100)}, {50, 40}, 10, {}, {0x1.70a3d70a3d70ap+0, -0x1.70a3d70a3d70ap+0}},
+      {"corner, in wall order", {top, left}, {20, 20}, 16, {}, {0x1.1f8a0902de00dp+3, 0x1.1409a24031487p+3}},
       {"0.0101 off the wall pushes", {flat}, {100, 100.0101}, 16, {}, {0, 0x1.d7dbe83574380p+3}},
       // A centre (almost) on the wall gives no direction: such a contact only
       // damps, even after an earlier wall of the same call pushed.
-      {"0.0099 off the wall only damps",
-       {flat},
-       {100, 100.0099},
-       16,
-       {1, -2},
-       {damped, -2 * damped}},
-      {"exactly 0.01 off only damps",
-       {wall(-100, 0, 100, 0)},
-       {5, 0.01},
-       6,
-       {1, -2},
-       {damped, -2 * damped}},
+      {"0.0099 off the wall only damps", {flat}, {100, 100.0099}, 16, {1, -2}, {damped, -2 * damped}},
+      {"exactly 0.01 off only damps", {wall(-100, 0, 100, 0)}, {5, 0.01}, 6, {1, -2}, {damped, -2 * damped}},
       {"centre on the second wall", {flat, upright}, {100, 110}, 16, {}, {0, 0x1.1409a24031487p+3}},
       // No direction and a negative offset: the push is (-0) * overlap, +0.
       {"just below, no direction", {flat}, {100, 99.995}, 16, {-0.0, -0.0}, {0, -0.0}},
       // Too short for a slope and level: no direction, never touches.
       {"point and 0.3 sliver", {point, sliver}, {0.1, 3}, 6, {1, -2}, {1, -2}},
-      {"0.33 sliver has a slope",
-       {wall(0, 0, 0.33, 0)},
-       {0.1, 3},
-       6,
-       {},
-       {0, 0x1.8e219652bd3c3p+0}},
+      {"0.33 sliver has a slope", {wall(0, 0, 0.33, 0)}, {0.1, 3}, 6, {}, {0, 0x1.8e219652bd3c3p+0}},
+      // clang-format on
   };
   for (const auto& c : cases) {
     for (bool reversed : {false, true}) {

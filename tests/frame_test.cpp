@@ -118,14 +118,13 @@ TEST_F(WorldTest, FirstFramePlacesTheSpokesAndDropsAFreeBall) {
   buildScene();
   const unsigned free = addBall(600, 100, 6);
   updateFrame();
-  const Vector2D ends[] = {{400, 210},
-                           {0x1.72bd23c2c4b78p+8, 0x1.18aeb981c3aebp+8},
-                           {0x1.2c1462ce85f40p+8, 0x1.35fffdec0c428p+8},
-                           {0x1.cabf675e77c83p+7, 0x1.18cb8b132dd9ap+8},
-                           {0x1.9000109f9dbf8p+7, 0x1.a4518b386609cp+7},
-                           {0x1.ca4c211b34512p+7, 0x1.16dc479f41099p+7},
-                           {0x1.2bc2d797d1b07p+8, 0x1.b8004ace44922p+6},
-                           {0x1.728369212f67dp+8, 0x1.162f5e4058da2p+7}};
+  // clang-format off
+  const Vector2D ends[] = {
+      {400, 210}, {0x1.72bd23c2c4b78p+8, 0x1.18aeb981c3aebp+8},
+      {0x1.2c1462ce85f40p+8, 0x1.35fffdec0c428p+8}, {0x1.cabf675e77c83p+7, 0x1.18cb8b132dd9ap+8},
+      {0x1.9000109f9dbf8p+7, 0x1.a4518b386609cp+7}, {0x1.ca4c211b34512p+7, 0x1.16dc479f41099p+7},
+      {0x1.2bc2d797d1b07p+8, 0x1.b8004ace44922p+6}, {0x1.728369212f67dp+8, 0x1.162f5e4058da2p+7}};
+  // clang-format on
   for (unsigned i = 2; i < 10; ++i) {
     EXPECT_PRED_FORMAT2(sameVector, walls[i].end, ends[i - 2]) << "wall " << i;
   }
@@ -169,14 +168,12 @@ struct Family {
   std::uint64_t worlds[5];
 };
 const Family families[] = {
-    {"glibc's FMA code path",
-     0x25286ace22aa0ec6,
-     {0xfacee0ed971097f3, 0x403ce9239820a02c, 0xbe4ecdf3b2b04c8f, 0xe1621d9d92729777,
-      0xf098c768fcfe9f4d}},
-    {"glibc's generic code path",
-     0x986462cffde8bd3b,
-     {0xfacee0ed971097f3, 0xeeda53bb5d982b1b, 0x88f54c0966fe7fa9, 0x66c7bb9681570302,
-      0xc60ae3edfcfe57bb}},
+    // clang-format off
+    {"glibc's FMA code path", 0x25286ace22aa0ec6, {0xfacee0ed971097f3, 0x403ce9239820a02c,
+     0xbe4ecdf3b2b04c8f, 0xe1621d9d92729777, 0xf098c768fcfe9f4d}},
+    {"glibc's generic code path", 0x986462cffde8bd3b, {0xfacee0ed971097f3, 0xeeda53bb5d982b1b,
+     0x88f54c0966fe7fa9, 0x66c7bb9681570302, 0xc60ae3edfcfe57bb}},
+    // clang-format on
 };
 
 // The game users end up in: a ball dropped at every pass at a random point of
@@ -187,14 +184,12 @@ const Family families[] = {
 // across machines.
 TEST_F(ContactSearch, LongGameMatches) {
   const std::uint64_t libm = spokeSinesAndCosines();
-  std::printf("sin and cos %016llx\n", static_cast<unsigned long long>(libm));
   const Family* family = nullptr;
   for (const Family& known : families) {
     family = known.sinesAndCosines == libm ? &known : family;
   }
-  if (family == nullptr) {
-    std::printf("sin and cos of no family known here: worlds held to the search alone\n");
-  }
+  std::printf("sin and cos %016llx: %s\n", static_cast<unsigned long long>(libm),
+              family ? family->name : "a family not known here, held to the search alone");
   buildScene();
   for (int pass = 0, check = 0; pass < longGamePasses; ++pass) {
     const int x = static_cast<int>(uniform(0, 800));  // x drawn first, whatever the compiler

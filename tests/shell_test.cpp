@@ -60,17 +60,11 @@ TEST_F(Shell, EachPressAddsOneBallAtThePointer) {
 // where: truncated toward zero. Edge pixels still show; beyond them nothing.
 TEST_F(Shell, DiscCentresTruncateTowardZeroWhenTheDiscCanShow) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double cases[][5] = {{99.9, 30.5, 1, 99, 30},
-                             {-0.5, 599.9, 1, 0, 599},
-                             {-16.9, 300, 1, -16, 300},
-                             {815.7, 615.2, 1, 815, 615},
-                             {-17, 300, 0},
-                             {816, 300, 0},
-                             {400, 616, 0},
-                             {400, -17, 0},
-                             {400, 3e9, 0},
-                             {-1e300, 1e300, 0},
-                             {nan, 5, 0}};
+  // clang-format off
+  const double cases[][5] = {{99.9, 30.5, 1, 99, 30}, {-0.5, 599.9, 1, 0, 599}, {-16.9, 300, 1, -16, 300},
+                             {815.7, 615.2, 1, 815, 615}, {-17, 300, 0}, {816, 300, 0}, {400, 616, 0},
+                             {400, -17, 0}, {400, 3e9, 0}, {-1e300, 1e300, 0}, {nan, 5, 0}};
+  // clang-format on
   for (const auto& c : cases) {
     int x = -1, y = -1;
     const bool shows =
