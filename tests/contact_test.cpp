@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <random>
 #include <vector>
 
+#include "simulation/pair_pushes.h"
 #include "simulation/simulation.h"
 #include "support/world_fixture.h"
 
@@ -107,6 +109,40 @@ TEST_F(WallContact, PushesAlongTheL1NormalisedOffsetFromTheNearestPoint) {
         resolveWallCollisions(0);
         EXPECT_PRED_FORMAT2(sameVector, balls[0].velocity, c.expected) << c.name << reversed;
         EXPECT_PRED_FORMAT2(sameVector, balls[0].position, c.centre) << c.name;
+      }
+    }
+  }
+}
+
+// Every path the processor has works out the pair pass's pushes as the plain
+// code does, push by push, to the sign of a zero: pairs with zero offset
+// components, without a direction (one negative), at exactly 0.01 and
+// coincident, then random ones, in a count that leaves a tail.
+TEST_F(WorldTest, EveryPushPathGivesThePlainPushes) {
+  const Vector2D special[][2] = {
+      {{100, 100}, {100, 105}},        {{100, 100}, {105, 100}}, {{105, 100}, {100, 100}},
+      {{100, 105}, {100, 100}},        {{50, 50}, {50, 50}},     {{0.005, 0.005}, {0, 0}},
+      {{100, 100}, {100.004, 100.005}}};
+  std::mt19937 random(1);
+  std::uniform_real_distribution<double> spot(100, 140), near(-0.006, 0.006);
+  std::vector<TouchingPair> pairs;
+  for (unsigned i = 0; i < 203; ++i) {
+    const Vector2D a = i < 7 ? special[i][0] : Vector2D(spot(random), spot(random));
+    const Vector2D b = i < 7   ? special[i][1]
+                       : i % 2 ? a + Vector2D(near(random), near(random))
+                               : Vector2D(spot(random), spot(random));
+    addBall(a.x, a.y, 6 << i % 2, i % 3 * 2.0 + 1);
+    addBall(b.x, b.y, 12 + i % 5, 10.0);
+    pairs.push_back(TouchingPair{2 * i, 2 * i + 1});
+  }
+  std::vector<PairPush> plain(pairs.size()), wide(pairs.size());
+  workOutPushes(PushPath::plain, balls.data(), pairs.data(), pairs.size(), plain.data());
+  for (PushPath path : {PushPath::avx2}) {
+    if (pushPathAvailable(path)) {
+      workOutPushes(path, balls.data(), pairs.data(), pairs.size(), wide.data());
+      for (std::size_t t = 0; t < pairs.size(); ++t) {
+        EXPECT_PRED_FORMAT2(sameVector, wide[t].lower, plain[t].lower) << "pair " << t;
+        EXPECT_PRED_FORMAT2(sameVector, wide[t].upper, plain[t].upper) << "pair " << t;
       }
     }
   }

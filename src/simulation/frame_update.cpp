@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "simulation/contact_search.h"
+#include "simulation/pair_pushes.h"
 #include "simulation/simulation.h"
 #include "simulation/wall_contact.h"
 #include "world/world.h"
@@ -20,11 +21,7 @@ constexpr double damping = 0.999;
 BallLists& ballLists = contactSearch.balls;
 WallLists& wallLists = contactSearch.walls;
 
-struct Touching {
-  unsigned lower;
-  unsigned upper;
-};
-std::vector<Touching> touching;  // one pair pass's touching pairs
+std::vector<TouchingPair> touching;  // one pair pass's touching pairs
 
 // Each ball's pushes in ascending order of the ball that pushes it, as a loop
 // over every ordered pair gives them: a push changes only the pushed ball's
@@ -47,20 +44,14 @@ void pairPass() {
     for (auto k = ballLists.above(i); k != ballLists.aboveEnd(i); ++k) {
       const Ball& other = balls[*k];
       const double d2 = distanceSquared(ball.position, other.position);
-      touching[count] = Touching{i, *k};
+      touching[count] = TouchingPair{i, *k};
       count += d2 <= square(static_cast<double>(ball.radius + other.radius));
     }
   }
-  // Stage 2: the pushes, in one loop over all the pairs, as no ball's pushes
+  // Stage 2: the pushes, in one pass over all the pairs, as no ball's pushes
   // then wait for the end of another's loop. Working the distance out again
   // costs less than keeping it.
-  for (std::size_t t = 0; t < count; ++t) {
-    Ball& lower = balls[touching[t].lower];
-    Ball& upper = balls[touching[t].upper];
-    const double d2 = distanceSquared(lower.position, upper.position);
-    pushAway(lower, upper.position, upper.radius, d2);
-    pushAway(upper, lower.position, lower.radius, d2);
-  }
+  pushTouchingPairs(balls, touching.data(), count);
 }
 
 void integrationPass() {
