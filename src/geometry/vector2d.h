@@ -6,7 +6,7 @@
 // double on its own: not with x87 arithmetic, whose intermediates keep 80 bits,
 // nor with fast-math, which reorders operations.
 #if FLT_EVAL_METHOD != 0
-#error "every double operation must round on its own: on 32-bit x86, build with -mfpmath=sse"
+#error "every double operation must round on its own: on 32-bit x86, -msse2 -mfpmath=sse"
 #endif
 #ifdef __FAST_MATH__
 #error "-ffast-math reorders double arithmetic, which must round in the order written"
