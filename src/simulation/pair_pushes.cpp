@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "simulation/push_direction.h"
+#include "simulation/ball_contact.h"
 
 #if defined(__x86_64__)
 #include <immintrin.h>
@@ -10,15 +10,7 @@
 #endif
 
 namespace {
-constexpr double stiffness = 0.002;
-constexpr double contactDamping = 0.999;
-
-// The push that pushAway gives the ball at position, of the given mass, from
-// the other ball: the arithmetic of the pair pass as it is stated.
-Vector2D pushOf(const Vector2D& position, const Vector2D& otherPosition, double mass,
-                double overlap) {
-  return (pushDirection(position - otherPosition) * overlap * stiffness) / mass;
-}
+using namespace ball_contact;
 
 void workOutPlainly(const Ball* balls, const TouchingPair* pairs, std::size_t count,
                     PairPush* pushes) {
