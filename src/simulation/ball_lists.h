@@ -34,6 +34,9 @@ class BallLists {
   const std::uint32_t* above(unsigned i) const { return partners_.data() + balls_[i].start; }
   const std::uint32_t* aboveEnd(unsigned i) const { return partners_.data() + balls_[i].end; }
 
+  // No more pairs are listed than this, in all the lists together.
+  std::size_t listedMost() const { return partners_.size(); }
+
   // Ball i has moved to position. A NaN distance leaves it as it is: a ball
   // with a non-finite coordinate never gets a finite one again.
   void moved(unsigned i, const Vector2D& position) {

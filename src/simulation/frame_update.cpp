@@ -4,6 +4,7 @@
 #include "simulation/contact_search.h"
 #include "simulation/pair_pushes.h"
 #include "simulation/simulation.h"
+#include "simulation/touching_pairs.h"
 #include "simulation/wall_contact.h"
 #include "world/world.h"
 
@@ -30,24 +31,8 @@ std::vector<TouchingPair> touching;  // one pair pass's touching pairs
 // them has had its pushes from below i, and those from above i are yet to come.
 void pairPass() {
   ballLists.refresh(balls);
-  // Stage 1: the touching pairs. Whether a candidate touches is as good as
-  // random, which a branch would pay for: each is written, and kept by moving
-  // on past it if it touches.
-  std::size_t count = 0;
-  for (unsigned i = 0; i < balls.size(); ++i) {
-    const Ball& ball = balls[i];
-    const std::size_t most =
-        count + static_cast<std::size_t>(ballLists.aboveEnd(i) - ballLists.above(i));
-    if (touching.size() < most) {
-      touching.resize(2 * most);
-    }
-    for (auto k = ballLists.above(i); k != ballLists.aboveEnd(i); ++k) {
-      const Ball& other = balls[*k];
-      const double d2 = distanceSquared(ball.position, other.position);
-      touching[count] = TouchingPair{i, *k};
-      count += d2 <= square(static_cast<double>(ball.radius + other.radius));
-    }
-  }
+  // Stage 1: the touching pairs.
+  const std::size_t count = findTouchingPairs(fastestWidePath(), balls, ballLists, touching);
   // Stage 2: the pushes, in one pass over all the pairs, as no ball's pushes
   // then wait for the end of another's loop. Working the distance out again
   // costs less than keeping it.

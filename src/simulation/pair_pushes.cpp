@@ -2,12 +2,8 @@
 
 #include <algorithm>
 
+#include "simulation/avx2_balls.h"
 #include "simulation/ball_contact.h"
-
-#if defined(__x86_64__)
-#include <immintrin.h>
-#define BRIVOLT_AVX2 1
-#endif
 
 namespace {
 using namespace ball_contact;
@@ -24,22 +20,7 @@ void workOutPlainly(const Ball* balls, const TouchingPair* pairs, std::size_t co
   }
 }
 
-#ifdef BRIVOLT_AVX2
-// Only the functions marked so use AVX2; none uses fused multiply-add, which
-// is not in their target, and contraction is off.
-#define WIDE __attribute__((target("avx2"), always_inline)) inline
-
-// The x and y of four balls' positions: loaded as (x0, y0, x2, y2) and
-// (x1, y1, x3, y3), then taken apart.
-WIDE void loadPositions(const Ball* const* b, __m256d& x, __m256d& y) {
-  const __m256d even = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(&b[0]->position.x)),
-                                            _mm_loadu_pd(&b[2]->position.x), 1);
-  const __m256d odd = _mm256_insertf128_pd(_mm256_castpd128_pd256(_mm_loadu_pd(&b[1]->position.x)),
-                                           _mm_loadu_pd(&b[3]->position.x), 1);
-  x = _mm256_unpacklo_pd(even, odd);
-  y = _mm256_unpackhi_pd(even, odd);
-}
-
+#if defined(__x86_64__)
 // Without a direction: -0 where the offset is negative, else +0.
 WIDE __m256d noDirection(__m256d offset) {
   return _mm256_and_pd(_mm256_set1_pd(-0.0),
@@ -84,9 +65,7 @@ __attribute__((target("avx2"))) void workOutWide(const Ball* balls, const Touchi
     const __m256d upperX = _mm256_blendv_pd(noDirection(ex), px, hasDirection);
     const __m256d upperY = _mm256_blendv_pd(noDirection(ey), py, hasDirection);
     const __m256d d2 = _mm256_add_pd(_mm256_mul_pd(ex, ex), _mm256_mul_pd(ey, ey));
-    const __m256d radiusSum = _mm256_cvtepi32_pd(
-        _mm_setr_epi32(l[0]->radius + u[0]->radius, l[1]->radius + u[1]->radius,
-                       l[2]->radius + u[2]->radius, l[3]->radius + u[3]->radius));
+    const __m256d radiusSum = _mm256_cvtepi32_pd(_mm_add_epi32(loadRadii(l), loadRadii(u)));
     const __m256d overlap = _mm256_sub_pd(d2, _mm256_mul_pd(radiusSum, radiusSum));
     const __m256d lowerMass = _mm256_setr_pd(l[0]->mass, l[1]->mass, l[2]->mass, l[3]->mass);
     const __m256d upperMass = _mm256_setr_pd(u[0]->mass, u[1]->mass, u[2]->mass, u[3]->mass);
@@ -122,19 +101,10 @@ void apply(std::vector<Ball>& balls, const TouchingPair* pairs, const PairPush* 
 }
 }  // namespace
 
-bool pushPathAvailable(PushPath path) {
-#ifdef BRIVOLT_AVX2
-  static const bool avx2 = __builtin_cpu_supports("avx2");
-  return path == PushPath::plain || avx2;
-#else
-  return path == PushPath::plain;
-#endif
-}
-
-void workOutPushes(PushPath path, const Ball* balls, const TouchingPair* pairs, std::size_t count,
+void workOutPushes(WidePath path, const Ball* balls, const TouchingPair* pairs, std::size_t count,
                    PairPush* pushes) {
-#ifdef BRIVOLT_AVX2
-  if (path == PushPath::avx2) {
+#if defined(__x86_64__)
+  if (path == WidePath::avx2) {
     workOutWide(balls, pairs, count, pushes);
     return;
   }
@@ -148,7 +118,7 @@ void pushTouchingPairs(std::vector<Ball>& balls, const TouchingPair* pairs, std:
   // the next chunk is worked out before this one is applied, so that its
   // divisions overlap the applying's dependent chain.
   constexpr std::size_t chunk = 16;
-  static const PushPath path = pushPathAvailable(PushPath::avx2) ? PushPath::avx2 : PushPath::plain;
+  const WidePath path = fastestWidePath();
   static PairPush pushes[2][chunk];  // made once: the program has one thread
   std::size_t size = std::min(chunk, count);
   workOutPushes(path, balls.data(), pairs, size, pushes[0]);

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "simulation/touching_pairs.h"
+#include "simulation/wide_path.h"
 #include "world/world.h"
 
 // The pushes of the pair pass, apart from the velocities they act on: a pair's
@@ -24,22 +26,13 @@
 // with few touching pairs unchanged within the noise. Gathering the positions
 // with vgatherdpd was slower than loading them pair by pair and shuffling,
 // and AVX-512 no faster than AVX2, as a zmm division costs two ymm ones here.
-struct TouchingPair {
-  std::uint32_t lower, upper;  // lower < upper
-};
-
 // What each ball of a pair gets subtracted from its velocity.
 struct PairPush {
   Vector2D lower, upper;
 };
 
-enum class PushPath { plain, avx2 };
-
-// Whether this processor can run the path.
-bool pushPathAvailable(PushPath path);
-
 // The pushes of pairs[0 .. count), into pushes, by the path given.
-void workOutPushes(PushPath path, const Ball* balls, const TouchingPair* pairs, std::size_t count,
+void workOutPushes(WidePath path, const Ball* balls, const TouchingPair* pairs, std::size_t count,
                    PairPush* pushes);
 
 // The pair pass's pushes for all the touching pairs, in order, by the fastest
