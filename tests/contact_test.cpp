@@ -4,6 +4,7 @@
 #include <random>
 #include <vector>
 
+#include "simulation/listed_near.h"
 #include "simulation/pair_pushes.h"
 #include "simulation/simulation.h"
 #include "simulation/touching_pairs.h"
@@ -181,6 +182,46 @@ TEST_F(WorldTest, EveryWidePathFindsThePlainTouchingPairs) {
       for (std::size_t t = 0; t < count; ++t) {
         EXPECT_EQ(wide[t].lower, plain[t].lower) << "pair " << t;
         EXPECT_EQ(wide[t].upper, plain[t].upper) << "pair " << t;
+      }
+    }
+  }
+}
+
+// Every path keeps the entries of a run that the plain code keeps, in order:
+// runs of every length from one start, so that groups of four end anywhere,
+// entries exactly at the listing distance and just beyond, entries at or above
+// the bound and the ball's own entry.
+TEST(ListedNearTest, EveryWidePathKeepsThePlainEntries) {
+  const CellGrid::Entry own{Vector2D(100, 100), 8, 5};
+  const double exact = 8 * (1.0 + listingSlack) + 8 * (1.0 + listingSlack);
+  std::vector<CellGrid::Entry> run = {{Vector2D(100 + exact, 100), 8, 1},
+                                      {Vector2D(std::nextafter(100 + exact, 200), 100), 8, 2},
+                                      {Vector2D(101, 100), 3, 5},
+                                      {Vector2D(102, 101), 3, 9},
+                                      {Vector2D(102, 101), 3, 10}};
+  std::mt19937 random(3);
+  std::uniform_real_distribution<double> spot(80, 120), reach(1, 9);
+  for (std::uint32_t e = 0; e < 20; ++e) {
+    run.push_back({Vector2D(spot(random), spot(random)), reach(random), e * 7 % 13});
+  }
+  for (std::size_t length = 0; length <= run.size(); ++length) {
+    std::vector<std::uint32_t> plain(length + 4), wide(length + 4);
+    const std::size_t kept = static_cast<std::size_t>(
+        writeListed(WidePath::plain, own, 10, run.data(), run.data() + length, plain.data()) -
+        plain.data());
+    if (length == run.size()) {
+      EXPECT_EQ(plain[0], 1u);
+      EXPECT_EQ(plain[1], 9u);
+    }
+    for (WidePath path : {WidePath::avx2}) {
+      if (widePathAvailable(path)) {
+        ASSERT_EQ(
+            writeListed(path, own, 10, run.data(), run.data() + length, wide.data()) - wide.data(),
+            static_cast<std::ptrdiff_t>(kept))
+            << "a run of " << length;
+        plain.resize(kept);
+        wide.resize(kept);
+        EXPECT_EQ(wide, plain) << "a run of " << length;
       }
     }
   }

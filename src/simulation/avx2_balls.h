@@ -6,6 +6,8 @@
 #if defined(__x86_64__)
 #include <immintrin.h>
 
+#include <cstdint>
+
 #include "world/world.h"
 
 // Only the functions marked so use AVX2; none uses fused multiply-add, which
@@ -22,6 +24,12 @@ WIDE void loadPositions(const Ball* const* b, __m256d& x, __m256d& y) {
                                            _mm_loadu_pd(&b[3]->position.x), 1);
   x = _mm256_unpacklo_pd(even, odd);
   y = _mm256_unpackhi_pd(even, odd);
+}
+
+// How many of the four bits of a mask are set.
+WIDE unsigned keptCount(int mask) {
+  constexpr std::uint64_t counts = 0x4332322132212110;  // four bits a mask
+  return counts >> 4 * mask & 15;
 }
 
 WIDE __m128i loadRadii(const Ball* const* b) {

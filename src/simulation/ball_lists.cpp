@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "simulation/listed_near.h"
+
 namespace {
 // How far a ball may stray from its reference point before it is relisted, in
 // pixels. Among others: 2, plus 5 times the square root of its speed in pixels
@@ -15,9 +17,6 @@ namespace {
 constexpr double allowance = 2.0;
 constexpr double perRootSpeed = 5.0, usualLargest = 20.0;
 constexpr double stepsAhead = 20.0, largestAllowance = 128.0;
-// Covers, with room to spare, the rounding of every distance compared here
-// and of the contact test.
-constexpr double slack = 1e-9;
 // Every list has room to grow by this much when the lists are made; one that
 // outgrows its room moves to the end, with twice the room it needs. All the
 // lists are made again once more than one ball in this many strays in one
@@ -38,12 +37,6 @@ bool finite(const Vector2D& p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
 }
 
-// Two balls are listed together when their reference points are at most the
-// sum of their reaches apart: a test that gives the same for both orders of the
-// two balls, bit for bit.
-bool listed(const CellGrid::Entry& a, const CellGrid::Entry& b) {
-  return distanceSquared(a.point, b.point) <= square((a.reach + b.reach) * (1.0 + slack));
-}
 }  // namespace
 
 void BallLists::prepare(const std::vector<Ball>& balls) {
@@ -90,27 +83,22 @@ void BallLists::reference(std::uint32_t i, const Ball& ball, double allowed) {
   listed.radius = ball.radius;
   listed.allowance = allowed;
   listed.reach = touches ? std::abs(static_cast<double>(ball.radius)) + allowed : -1.0;
-  listed.allowanceSquared = touches ? square(allowed * (1.0 - slack)) : INFINITY;
+  listed.allowanceSquared = touches ? square(allowed * (1.0 - listingSlack)) : INFINITY;
   classes_.set(i, listed.reference, listed.reach);
 }
 
-// Writes to found_, from count on, the balls listed with own that keep()
-// accepts, and returns the new count. Every candidate is written, and kept by
-// moving on past it: whether it is listed is as good as random, which a
-// branch would pay for.
-template <typename Keep>
-std::size_t BallLists::collect(const Entry& own, std::size_t count, Keep keep) {
+// Writes to found_, from count on, the balls listed with own that are below
+// below and not own itself, and returns the new count.
+std::size_t BallLists::collect(const Entry& own, std::uint32_t below, std::size_t count) {
+  const WidePath path = fastestWidePath();
   classes_.visitNear(own.point, own.reach, [&](const Entry* begin, const Entry* end) {
-    const std::size_t most = count + static_cast<std::size_t>(end - begin);
+    // Four more than the most there can be, for the last four written at once.
+    const std::size_t most = count + static_cast<std::size_t>(end - begin) + 4;
     if (found_.size() < most) {
       found_.resize(2 * most);
     }
-    std::uint32_t* out = found_.data() + count;
-    for (const Entry* e = begin; e != end; ++e) {
-      *out = e->index;
-      out += static_cast<unsigned>(listed(own, *e)) & static_cast<unsigned>(keep(*e));
-    }
-    count = static_cast<std::size_t>(out - found_.data());
+    count = static_cast<std::size_t>(
+        writeListed(path, own, below, begin, end, found_.data() + count) - found_.data());
   });
   return count;
 }
@@ -160,7 +148,7 @@ void BallLists::makeAll(const std::vector<Ball>& balls) {
     foundStart_[k] = static_cast<std::uint32_t>(count);
     if (balls_[k].reach >= 0.0) {
       const Entry own{balls_[k].reference, balls_[k].reach, k};
-      count = collect(own, count, [k](const Entry& e) { return e.index < k; });
+      count = collect(own, k, count);
     }
   }
   foundStart_[n] = static_cast<std::uint32_t>(count);
@@ -201,8 +189,7 @@ void BallLists::relistStrays(const std::vector<Ball>& balls) {
       continue;
     }
     const auto find = [&] {
-      return collect(Entry{balls_[i].reference, balls_[i].reach, i}, 0,
-                     [i](const Entry& e) { return e.index != i; });
+      return collect(Entry{balls_[i].reference, balls_[i].reach, i}, UINT32_MAX, 0);
     };
     std::size_t count = find();
     // One that is no longer alone takes the usual allowance, so as not to list

@@ -55,8 +55,7 @@ class BallLists {
   void relistStrays(const std::vector<Ball>& balls);
   // Sets ball i's reference point where it is now, with the given allowance.
   void reference(std::uint32_t i, const Ball& ball, double allowance);
-  template <typename Keep>
-  std::size_t collect(const Entry& own, std::size_t count, Keep keep);
+  std::size_t collect(const Entry& own, std::uint32_t below, std::size_t count);
   // Makes room in ball i's list for more entries.
   void makeRoom(std::uint32_t i, std::uint32_t more);
   // Enters i in ball h's list, unless it is there.

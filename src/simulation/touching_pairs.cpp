@@ -38,9 +38,6 @@ struct Packing {
 };
 constexpr Packing packing;
 
-// How many of the four bits of a mask are set, four bits a mask.
-constexpr std::uint64_t bitCounts = 0x4332322132212110;
-
 __attribute__((target("avx2"))) std::size_t findWide(const std::vector<Ball>& balls,
                                                      const BallLists& lists,
                                                      TouchingPair* touching) {
@@ -75,7 +72,7 @@ __attribute__((target("avx2"))) std::size_t findWide(const std::vector<Ball>& ba
           reinterpret_cast<__m256i*>(touching + count),
           _mm256_permutevar8x32_epi32(
               pairs, _mm256_load_si256(reinterpret_cast<const __m256i*>(packing.words[kept]))));
-      count += bitCounts >> 4 * kept & 15;
+      count += keptCount(kept);
     }
   }
   // The rest of the program is SSE code, which would otherwise wait on the
