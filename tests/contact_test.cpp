@@ -7,7 +7,6 @@
 #include "simulation/listed_near.h"
 #include "simulation/pair_pushes.h"
 #include "simulation/simulation.h"
-#include "simulation/touching_pairs.h"
 #include "support/world_fixture.h"
 
 namespace {
@@ -146,42 +145,6 @@ TEST_F(WorldTest, EveryPushPathGivesThePlainPushes) {
       for (std::size_t t = 0; t < pairs.size(); ++t) {
         EXPECT_PRED_FORMAT2(sameVector, wide[t].lower, plain[t].lower) << "pair " << t;
         EXPECT_PRED_FORMAT2(sameVector, wide[t].upper, plain[t].upper) << "pair " << t;
-      }
-    }
-  }
-}
-
-// Every path finds the touching pairs of the lists as the plain code does, in
-// the same order: lists of every length, so that groups of four end anywhere,
-// pairs exactly touching and just apart, and balls that are nowhere.
-TEST_F(WorldTest, EveryWidePathFindsThePlainTouchingPairs) {
-  addBall(1000, 1000, 6);
-  addBall(1012, 1000, 6);                             // exactly touching
-  addBall(1000, std::nextafter(1024.0, 2000.0), 18);  // just apart from ball 0
-  addBall(NAN, 100, 6);
-  std::mt19937 random(2);
-  std::uniform_real_distribution<double> spot(0, 400), near(-20, 20);
-  for (unsigned cluster = 0; cluster < 40; ++cluster) {
-    const Vector2D centre(spot(random), spot(random));
-    for (unsigned b = 0; b < cluster % 11; ++b) {
-      addBall(centre.x + near(random), centre.y + near(random), 6 << b % 2);
-    }
-  }
-  BallLists lists;
-  lists.prepare(balls);
-  lists.refresh(balls);
-  std::vector<TouchingPair> plain, wide;
-  const std::size_t count = findTouchingPairs(WidePath::plain, balls, lists, plain);
-  ASSERT_GT(count, 100u);
-  ASSERT_EQ(plain[0].lower, 0u);
-  ASSERT_EQ(plain[0].upper, 1u);
-  ASSERT_NE(plain[1].lower, 0u);
-  for (WidePath path : {WidePath::avx2}) {
-    if (widePathAvailable(path)) {
-      ASSERT_EQ(findTouchingPairs(path, balls, lists, wide), count);
-      for (std::size_t t = 0; t < count; ++t) {
-        EXPECT_EQ(wide[t].lower, plain[t].lower) << "pair " << t;
-        EXPECT_EQ(wide[t].upper, plain[t].upper) << "pair " << t;
       }
     }
   }

@@ -32,7 +32,7 @@ std::vector<TouchingPair> touching;  // one pair pass's touching pairs
 void pairPass() {
   ballLists.refresh(balls);
   // Stage 1: the touching pairs.
-  const std::size_t count = findTouchingPairs(fastestWidePath(), balls, ballLists, touching);
+  const std::size_t count = findTouchingPairs(balls, ballLists, touching);
   // Stage 2: the pushes, in one pass over all the pairs, as no ball's pushes
   // then wait for the end of another's loop. Working the distance out again
   // costs less than keeping it.

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "simulation/ball_lists.h"
-#include "simulation/wide_path.h"
 #include "world/world.h"
 
 struct TouchingPair {
@@ -18,14 +17,13 @@ struct TouchingPair {
 // needed and may hold more entries past them.
 //
 // Whether a candidate touches is as good as random, which a branch would pay
-// for: each is written, and kept by moving on past it if it touches. With
-// AVX2, four candidates of a list are tested at once and those that touch are
-// packed together by a shuffle looked up from the mask of the four. Measured
-// on a 2-core AMD EPYC (Zen 4) over the long game's lists: 0.97 of the plain
-// loop's time at 5,000 balls, 0.86 at 10,000. The loop is bound by loading the
-// candidates' positions rather than by arithmetic: a copy of the positions
-// packed tighter was no faster, and one loop over all the lists' groups,
-// moving to the next ball without a jump, was three times slower, as every
-// group then waited on the one before it.
-std::size_t findTouchingPairs(WidePath path, const std::vector<Ball>& balls, const BallLists& lists,
+// for: each is written, and kept by moving on past it if it touches. The loop
+// is bound by loading the candidates' positions, not by its arithmetic, and
+// stays plain: measured on a 2-core AMD EPYC (Zen 4) over the long game's
+// lists, testing four candidates at once with AVX2 took 1.27 of its time at
+// 2,500 balls, 1.00 at 5,000 and 0.86 at 10,000; a copy of the positions packed
+// tighter was no faster, and one loop over all the lists' groups of four,
+// moving to the next ball without a jump, three times slower, as each group
+// then waited on the one before it.
+std::size_t findTouchingPairs(const std::vector<Ball>& balls, const BallLists& lists,
                               std::vector<TouchingPair>& touching);
