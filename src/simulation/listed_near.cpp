@@ -38,6 +38,13 @@ struct Packing {
 };
 constexpr Packing packing;
 
+// The entry lane places after e, if there is one: left entries are.
+WIDE __m256d loadEntry(const Entry* e, std::ptrdiff_t left, int lane) {
+  const __m256i present = _mm256_cmpgt_epi64(_mm256_set1_epi64x(left), _mm256_set1_epi64x(lane));
+  const std::uintptr_t at = reinterpret_cast<std::uintptr_t>(e) + lane * sizeof(Entry);
+  return _mm256_maskload_pd(reinterpret_cast<const double*>(at), present);
+}
+
 __attribute__((target("avx2"))) std::uint32_t* writeWide(const Entry& own, std::uint32_t below,
                                                          const Entry* begin, const Entry* end,
                                                          std::uint32_t* out) {
@@ -48,13 +55,15 @@ __attribute__((target("avx2"))) std::uint32_t* writeWide(const Entry& own, std::
   const __m128i top = _mm_set1_epi32(INT32_MIN);
   const __m128i belowTop = _mm_xor_si128(_mm_set1_epi32(static_cast<int>(below)), top);
   const __m128i ownIndex = _mm_set1_epi32(static_cast<int>(own.index));
+  const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
   for (const Entry* e = begin; e < end; e += 4) {
-    // Lanes past the run's end load its first entry again and are not kept.
+    // Entries past the run's end are not read (a masked load, which does not
+    // fault), and are not kept. A choice of address instead compiled to jumps
+    // on where a run ends, which most runs would mispredict.
     const std::ptrdiff_t left = end - e;
-    const __m256d e0 = _mm256_loadu_pd(&e[0].point.x);
-    const __m256d e1 = _mm256_loadu_pd(&e[left > 1 ? 1 : 0].point.x);
-    const __m256d e2 = _mm256_loadu_pd(&e[left > 2 ? 2 : 0].point.x);
-    const __m256d e3 = _mm256_loadu_pd(&e[left > 3 ? 3 : 0].point.x);
+    const __m256d e0 = loadEntry(e, left, 0), e1 = loadEntry(e, left, 1);
+    const __m256d e2 = loadEntry(e, left, 2), e3 = loadEntry(e, left, 3);
+    const __m128i live = _mm_cmpgt_epi32(_mm_set1_epi32(static_cast<int>(left)), lanes);
     // (x0, x1, reach0, reach1), (y0, y1, index0, index1) and the same for 2, 3.
     const __m256d low01 = _mm256_unpacklo_pd(e0, e1), high01 = _mm256_unpackhi_pd(e0, e1);
     const __m256d low23 = _mm256_unpacklo_pd(e2, e3), high23 = _mm256_unpackhi_pd(e2, e3);
@@ -70,10 +79,9 @@ __attribute__((target("avx2"))) std::uint32_t* writeWide(const Entry& own, std::
         _mm256_mul_pd(_mm256_add_pd(reach, eReach), _mm256_set1_pd(1.0 + listingSlack));
     const __m128i wanted = _mm_andnot_si128(_mm_cmpeq_epi32(index, ownIndex),
                                             _mm_cmpgt_epi32(belowTop, _mm_xor_si128(index, top)));
-    const int live = left >= 4 ? 15 : (1 << left) - 1;
     const int kept =
         _mm256_movemask_pd(_mm256_cmp_pd(d2, _mm256_mul_pd(limit, limit), _CMP_LE_OQ)) &
-        _mm_movemask_ps(_mm_castsi128_ps(wanted)) & live;
+        _mm_movemask_ps(_mm_castsi128_ps(_mm_and_si128(wanted, live)));
     _mm_storeu_si128(
         reinterpret_cast<__m128i*>(out),
         _mm_shuffle_epi8(index,
