@@ -56,11 +56,13 @@ __attribute__((target("avx2"))) std::uint32_t* writeWide(const Entry& own, std::
   const __m128i belowTop = _mm_xor_si128(_mm_set1_epi32(static_cast<int>(below)), top);
   const __m128i ownIndex = _mm_set1_epi32(static_cast<int>(own.index));
   const __m128i lanes = _mm_setr_epi32(0, 1, 2, 3);
-  for (const Entry* e = begin; e < end; e += 4) {
+  const std::ptrdiff_t count = end - begin;
+  for (std::ptrdiff_t at = 0; at < count; at += 4) {
     // Entries past the run's end are not read (a masked load, which does not
     // fault), and are not kept. A choice of address instead compiled to jumps
     // on where a run ends, which most runs would mispredict.
-    const std::ptrdiff_t left = end - e;
+    const Entry* const e = begin + at;
+    const std::ptrdiff_t left = count - at;
     const __m256d e0 = loadEntry(e, left, 0), e1 = loadEntry(e, left, 1);
     const __m256d e2 = loadEntry(e, left, 2), e3 = loadEntry(e, left, 3);
     const __m128i live = _mm_cmpgt_epi32(_mm_set1_epi32(static_cast<int>(left)), lanes);

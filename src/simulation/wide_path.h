@@ -1,8 +1,8 @@
 #pragma once
 
-// The ways the pair pass's loops over lists can run: plainly, one element after
-// another, or four elements at once with AVX2 (on x86-64 only). Debian's amd64
-// baseline has no AVX2, so the way is chosen at run time, once, for the
+// The ways the contact search's loops over lists can run: plainly, one element
+// after another, or four elements at once with AVX2 (on x86-64 only). Debian's
+// amd64 baseline has no AVX2, so the way is chosen at run time, once, for the
 // processor; every way gives the same bits.
 enum class WidePath { plain, avx2 };
 
