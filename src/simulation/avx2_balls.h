@@ -1,8 +1,8 @@
 #pragma once
 
-// Loads of balls' fields into AVX2 registers, for code compiled for AVX2 alone
-// (WIDE functions, or those with the avx2 target), which only runs where the
-// processor has it.
+// What the AVX2 kernels share: loads of balls' fields into registers and the
+// count of a mask, for code compiled for AVX2 alone (WIDE functions, or those
+// with the avx2 target), which only runs where the processor has it.
 #if defined(__x86_64__)
 #include <immintrin.h>
 

@@ -36,7 +36,6 @@ double allowanceFor(const Vector2D& velocity, bool alone) {
 bool finite(const Vector2D& p) {
   return std::isfinite(p.x) && std::isfinite(p.y);
 }
-
 }  // namespace
 
 void BallLists::prepare(const std::vector<Ball>& balls) {

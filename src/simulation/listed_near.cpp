@@ -10,9 +10,10 @@ using Entry = CellGrid::Entry;
 std::uint32_t* writePlainly(const Entry& own, std::uint32_t below, const Entry* begin,
                             const Entry* end, std::uint32_t* out) {
   for (const Entry* e = begin; e != end; ++e) {
+    // & rather than &&, which compiled to a jump on the index.
     *out = e->index;
     out += static_cast<unsigned>(listedTogether(own, *e)) &
-           static_cast<unsigned>(e->index < below && e->index != own.index);
+           static_cast<unsigned>(e->index < below) & static_cast<unsigned>(e->index != own.index);
   }
   return out;
 }
